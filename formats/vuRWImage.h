@@ -1,0 +1,59 @@
+// Base class of every file-format reader/writer, and what a reader reports about a file.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "imagelib/vuImage.h"
+
+// What a reader tells about a file without decoding its pixels.
+struct vuFileInfo {
+  uint16_t width = 0;
+  uint16_t height = 0;
+  uint8_t bitsPerPixel = 0;  // 1, 4, 8, 16, 24, 32 or 48 as the file says
+  uint32_t fileSize = 0;
+};
+
+class vuRWImage : public vuObject {
+ public:
+  // `extensions` and `description`: upper-case extensions and names separated by "|".
+  vuRWImage(vuImage* image, int typeId, int access, const char* extensions,
+            const char* description)
+      : image(image), typeId(typeId), access(access), extensions(extensions),
+        description(description) {}
+  ~vuRWImage() override = default;
+
+  // Reads the whole file into `image` (through AllocateBitmap); `count` gets the size the format
+  // defines. 0 success, -1 cannot open, -2 not valid for the format, -3 no memory.
+  virtual int Read(const char* fileName, int* count, vuBitmapInfoHeader** header,
+                   vuRGBA** palette, uint8_t** bits, void* options) = 0;
+  // Writes `image` to a new file. 0 success, -1 failure (no file is left behind).
+  virtual int Write(const char* fileName, vuBitmapInfoHeader* header, vuRGBA* palette,
+                    uint8_t* bits, void* options) = 0;
+  // Fills `info` from the file's header. 0, -1 cannot open, -2 bad header.
+  virtual int GetInfo(const char* fileName, vuFileInfo* info) = 0;
+  virtual void* GetInOptions() { return nullptr; }
+  virtual void* GetOutOptions(int type) {
+    (void)type;
+    return nullptr;
+  }
+
+  // Byte-order helpers. ReadShort and ReadLong keep the low 8 bits of each byte read (a byte past
+  // the end counts as 0xFF); ReadByte returns EOF as it is.
+  int ReadByte(FILE* stream) const;
+  int ReadShort(FILE* stream) const;
+  int32_t ReadLong(FILE* stream) const;
+  void WriteByte(FILE* stream, int value) const;
+  void WriteShort(FILE* stream, int value) const;
+  void WriteLong(FILE* stream, int32_t value) const;
+
+  int32_t bigEndian = 0;
+  vuImage* image;
+  int32_t typeId;
+  int32_t access;  // 3 read and write, 1 read only
+  const char* extensions;
+  const char* description;
+};
+
+// The size of an open file in bytes (the position is restored), or -1.
+int64_t vuFileSize(FILE* stream);

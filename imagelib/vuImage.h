@@ -1,0 +1,112 @@
+// The raster object: one bitmap block (40-byte header, colour table, bottom-up rows padded to 4
+// bytes, plus one spare row), an optional alternate block for the display, a display palette and
+// the accessor for its pixel format.
+//
+// Ownership: the destructor releases nothing. Owners call Delete() before they drop an image;
+// conversions build a new block in a temporary image and move its pointers into the target.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "imagelib/BitmapAccessor.h"
+#include "imagelib/vuPlatform.h"
+#include "imagelib/vuTypes.h"
+
+class vuRWImage;
+struct vuFileInfo;
+
+// Root of the library's object hierarchy: only a virtual destructor.
+class vuObject {
+ public:
+  virtual ~vuObject() = default;
+};
+
+class vuImage : public vuObject {
+ public:
+  vuImage() = default;
+  explicit vuImage(const char* fileName);
+  ~vuImage() override = default;
+
+  // Storage.
+  int AllocateBitmap(int width, int height, int colors, vuBMFormat format);
+  int Create(int width, int height, int bitCount, int colors);
+  void Delete();
+  void FreeBitmap();
+
+  // Queries (the image must hold a bitmap).
+  int Width() const { return header->width; }
+  int Height() const { return header->height; }
+  int Depth() const { return header->bitCount; }
+  int Colors() const { return static_cast<int>(header->colorsUsed); }
+  CSize GetSize() const { return CSize{Width(), Height()}; }
+  int IsGrayScale() const;
+  int IsColorMapSorted() const;
+  // Bytes from one row to the next.
+  int Stride() const { return BitmapAccessor::Stride(Width(), Depth()); }
+  // Row y (0 is the bottom line of the picture).
+  uint8_t* Row(int y) const { return bits + static_cast<int64_t>(y) * Stride(); }
+
+  // Single-pixel access.
+  int GetColor(int x, int y, uint8_t* gray) const;
+  int GetColor(int x, int y, uint8_t* red, uint8_t* green, uint8_t* blue) const;
+  int SetColor(int x, int y, uint8_t gray);
+  int SetColor(int x, int y, uint8_t red, uint8_t green, uint8_t blue);
+  void InitializePos();
+  int StreamColor(uint8_t red, uint8_t green, uint8_t blue);
+  int StreamColor(uint8_t gray);
+
+  // Display palette.
+  int CreateRGBPalette(int count, const vuRGBA* colors);
+
+  // Colour-mode conversions and the alternate image.
+  int MakeRGB();
+  int Make24Bit();
+  int MakeGS();
+  int Make8Bit();
+  int MakeGrayScale();
+  int MakeLinearGray();
+  int SwapRB();
+  int ApplyColorMap();
+  int CreateAlternateImage(vuBMFormat format);
+  int CreateAlt16bitImage(int shift, int topBit);
+
+  // Files: type detection, readers and writers.
+  int GetFileType(FILE* stream);
+  int GetFileType(const char* fileName);
+  vuRWImage* CreateRWImage(int type);
+  int LoadImage(const char* fileName);
+  int SaveImage(const char* fileName, int type);
+  int SaveImage(const char* fileName, int type, void* options);
+  int GetInfo(const char* fileName, vuFileInfo* info);
+  void* GetInOptions(int type);
+  void* GetOutOptions(int type);
+  // The save-dialog filter list for this image's format: pairs of description and "*.EXT", each
+  // NUL-terminated, ending with an extra NUL; the offered type numbers go to types[0..] (room for
+  // at least 8). Null when the format has no save type. The caller releases it with delete[].
+  char* BMFileTypes(int* types);
+
+  vuBitmapInfoHeader* header = nullptr;
+  vuRGBA* palette = nullptr;
+  uint8_t* bits = nullptr;
+  vuPaletteHandle hPalette = nullptr;
+  vuBitmapInfoHeader* altHeader = nullptr;
+  vuRGBA* altPalette = nullptr;
+  uint8_t* altBits = nullptr;
+  vuBMFormat format = BM_24BIT;
+  BitmapAccessor* accessor = nullptr;
+  int32_t dataSize = 0;
+  int32_t streamX = 0;
+  int32_t streamY = 0;
+  int32_t sampleBits = 0;
+
+ private:
+  // Moves a temporary's bitmap block into this image (after Delete) with a fresh accessor.
+  void TakeOver(vuImage& temporary, vuBMFormat newFormat);
+  // Moves a temporary's bitmap block into the alternate slots.
+  void TakeOverAlternate(vuImage& temporary);
+  void AdvanceStream();
+};
+
+// Releases a bitmap block allocated by the accessors.
+void vuFreeBitmapBlock(void* block);
