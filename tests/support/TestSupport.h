@@ -12,7 +12,7 @@ namespace vutest {
 
 // A fresh temporary folder, removed with everything in it when the object goes.
 class TempDir {
- public:
+public:
   TempDir();
   ~TempDir();
   TempDir(const TempDir&) = delete;
@@ -20,7 +20,7 @@ class TempDir {
   std::string Path(const std::string& name) const { return (root_ / name).string(); }
   const std::filesystem::path& Root() const { return root_; }
 
- private:
+private:
   std::filesystem::path root_;
 };
 
@@ -61,4 +61,4 @@ bool SamePixels(vuImage& a, vuImage& b, std::string* why = nullptr);
 // format; infinity when identical.
 double Psnr(vuImage& a, vuImage& b);
 
-}  // namespace vutest
+} // namespace vutest
