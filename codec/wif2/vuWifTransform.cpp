@@ -5,7 +5,7 @@
 
 namespace {
 // Margin of the first-level lines: the 9/7 pair reaches four samples out.
-constexpr int kMargin = 4;
+constexpr int kMargin = kWifLineMargin;
 
 // Fills the margins of a line of n samples stored at line[kMargin ..] by reflection.
 template <typename T> void ReflectMargins(T* line, int n) {
@@ -49,10 +49,8 @@ template <typename T> void vuWifBands<T>::Resize(int bandWidth, int bandHeight) 
 // ---------------------------------------------------------------------------------------------
 // Forward first level.
 
-namespace {
-
 template <typename T>
-void FilterRowForward(const int32_t* row, int w, int W, bool fast, T* line, T* lo, T* hi) {
+void vuWifAnalysisRow(const int32_t* row, int w, int W, bool fast, T* line, T* lo, T* hi) {
   T* x = line + kMargin;
   for (int j = 0; j < w; ++j)
     x[j] = row[j];
@@ -76,8 +74,6 @@ void FilterRowForward(const int32_t* row, int w, int W, bool fast, T* line, T* l
   }
 }
 
-} // namespace
-
 template <typename T>
 void vuWifForwardFirstLevel(const int32_t* plane, int w, int h, bool fast, T detailStep,
                             vuWifBands<T>& bands, vuWifTransformScratch<T>& scratch) {
@@ -90,7 +86,7 @@ void vuWifForwardFirstLevel(const int32_t* plane, int w, int h, bool fast, T det
   auto lo = [&](int n) { return scratch.rows.data() + static_cast<size_t>(n % 5) * 2 * w2; };
   auto hi = [&](int n) { return lo(n) + w2; };
   auto filter = [&](int n, int sourceRow) {
-    FilterRowForward<T>(plane + static_cast<size_t>(sourceRow) * w, w, W, fast, line, lo(n), hi(n));
+    vuWifAnalysisRow<T>(plane + static_cast<size_t>(sourceRow) * w, w, W, fast, line, lo(n), hi(n));
   };
   auto copy = [&](int to, int from) {
     std::memcpy(lo(to), lo(from), sizeof(T) * 2 * static_cast<size_t>(w2));
@@ -186,6 +182,31 @@ void vuWifForwardChroma(const int32_t* plane, int w, int h, int shift, T divisor
 // ---------------------------------------------------------------------------------------------
 // Further levels.
 
+template <typename T> void vuWifForward53Line(T* x, int n, T* out) {
+  x[-1] = x[vuWifReflect(-1, n)];
+  x[-2] = x[vuWifReflect(-2, n)];
+  x[n] = x[vuWifReflect(n, n)];
+  x[n + 1] = x[vuWifReflect(n + 1, n)];
+  const int half = n / 2;
+  for (int i = 0; i < half; ++i) {
+    const T* c = x + 2 * i;
+    out[i] = 2 * (3 * c[0] + c[-1] + c[1]) - c[-2] - c[2];
+    out[half + i] = 2 * (2 * c[1] - c[0] - c[2]);
+  }
+}
+
+template <typename T> void vuWifInverse53Line(T* u, int n, T* out) {
+  u[-1] = u[vuWifReflect(-1, n)];
+  u[-2] = u[vuWifReflect(-2, n)];
+  u[n] = u[vuWifReflect(n, n)];
+  u[n + 1] = u[vuWifReflect(n + 1, n)];
+  for (int i = 0; i < n / 2; ++i) {
+    const T* c = u + 2 * i;
+    out[2 * i] = 2 * (2 * c[0] - c[-1] - c[1]);
+    out[2 * i + 1] = 2 * (3 * c[1] + c[0] + c[2]) - c[-1] - c[3];
+  }
+}
+
 template <typename T>
 void vuWifForwardFurtherLevels(vuWifBands<T>& bands, int levels,
                                vuWifTransformScratch<T>& scratch) {
@@ -202,16 +223,7 @@ void vuWifForwardFurtherLevels(vuWifBands<T>& bands, int levels,
     for (int y = 0; y < ch; ++y) {
       T* row = data + static_cast<size_t>(y) * stride;
       std::memcpy(x, row, sizeof(T) * cw);
-      x[-1] = x[vuWifReflect(-1, cw)];
-      x[-2] = x[vuWifReflect(-2, cw)];
-      x[cw] = x[vuWifReflect(cw, cw)];
-      x[cw + 1] = x[vuWifReflect(cw + 1, cw)];
-      const int half = cw / 2;
-      for (int i = 0; i < half; ++i) {
-        const T* c = x + 2 * i;
-        row[i] = 2 * (3 * c[0] + c[-1] + c[1]) - c[-2] - c[2];
-        row[half + i] = 2 * (2 * c[1] - c[0] - c[2]);
-      }
+      vuWifForward53Line(x, cw, row);
     }
     // Columns, a whole row of results at a time.
     const T** r = scratch.pointers.data() + 2;
@@ -279,15 +291,9 @@ void vuWifInverseFurtherLevels(vuWifBands<T>& bands, int levels,
         u[2 * i] = row[i];
         u[2 * i + 1] = row[a + i];
       }
-      u[-1] = u[vuWifReflect(-1, cw)];
-      u[-2] = u[vuWifReflect(-2, cw)];
-      u[cw] = u[vuWifReflect(cw, cw)];
-      u[cw + 1] = u[vuWifReflect(cw + 1, cw)];
-      for (int i = 0; i < a; ++i) {
-        const T* c = u + 2 * i;
-        row[2 * i] = (2 * (2 * c[0] - c[-1] - c[1])) >> 5;
-        row[2 * i + 1] = (2 * (3 * c[1] + c[0] + c[2]) - c[-1] - c[3]) >> 5;
-      }
+      vuWifInverse53Line(u, cw, row);
+      for (int k = 0; k < cw; ++k)
+        row[k] >>= 5;
     }
     a = cw;
     b = ch;
@@ -305,8 +311,10 @@ template <typename T> inline int32_t ScaleOut(T v, T multiplier, T divisor) {
   return static_cast<int32_t>(v > 0 ? (v + half) / divisor : (v - half) / divisor);
 }
 
+} // namespace
+
 template <typename T>
-void FilterRowInverse(T* line, int W, int w, bool fast, T multiplier, T divisor, int32_t* out) {
+void vuWifSynthesisRow(T* line, int W, int w, bool fast, T multiplier, T divisor, int32_t* out) {
   ReflectMargins(line, W);
   const T* u = line + kMargin;
   if (fast) {
@@ -326,8 +334,6 @@ void FilterRowInverse(T* line, int W, int w, bool fast, T multiplier, T divisor,
     }
   }
 }
-
-} // namespace
 
 template <typename T>
 void vuWifInverseFirstLevel(const vuWifBands<T>& bands, int w, int h, bool fast,
@@ -363,11 +369,11 @@ void vuWifInverseFirstLevel(const vuWifBands<T>& bands, int w, int h, bool fast,
       ue[2 * k + 1] = 2 * (2 * hi[1][k] - hi[0][k] - hi[2][k]);
       uo[2 * k + 1] = 2 * (3 * hi[2][k] + hi[1][k] + hi[3][k]) - hi[0][k] - hi[4][k];
     }
-    FilterRowInverse(evenLine, W, w, fast, multiplier, divisor,
-                     plane + static_cast<size_t>(2 * i) * w);
+    vuWifSynthesisRow<T>(evenLine, W, w, fast, multiplier, divisor,
+                         plane + static_cast<size_t>(2 * i) * w);
     if (2 * i + 1 < h)
-      FilterRowInverse(oddLine, W, w, fast, multiplier, divisor,
-                       plane + static_cast<size_t>(2 * i + 1) * w);
+      vuWifSynthesisRow<T>(oddLine, W, w, fast, multiplier, divisor,
+                           plane + static_cast<size_t>(2 * i + 1) * w);
   }
 }
 

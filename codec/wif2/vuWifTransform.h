@@ -25,6 +25,25 @@ inline int vuWifReflect(int i, int n) {
   return i < n ? i : period - i;
 }
 
+// Margin of the first-level lines (the 9/7 pair reaches four samples out).
+constexpr int kWifLineMargin = 4;
+
+// First-level horizontal analysis of one row of w samples padded to W (the row's last sample
+// repeats): `line` is scratch of W + 2 margins; lo and hi get W/2 values each.
+template <typename T>
+void vuWifAnalysisRow(const int32_t* row, int w, int W, bool fast, T* line, T* lo, T* hi);
+// First-level horizontal synthesis: `line` holds W interleaved values (low, high) after a margin
+// of kWifLineMargin places on each side; the first w results, times multiplier and divided with
+// rounding by divisor, go to out.
+template <typename T>
+void vuWifSynthesisRow(T* line, int W, int w, bool fast, T multiplier, T divisor, int32_t* out);
+// The 5/3 pair on one line of n (even) values at x[0..n-1], with two free places on each side
+// for the reflection: out gets the n/2 low values then the n/2 high values, unscaled.
+template <typename T> void vuWifForward53Line(T* x, int n, T* out);
+// Inverse: u holds the interleaved low/high values (two free places on each side); out gets n
+// values, unscaled (32 times the original).
+template <typename T> void vuWifInverse53Line(T* u, int n, T* out);
+
 // The four first-level bands of one plane, W2 x H2 values each, row-major.
 template <typename T> struct vuWifBands {
   int w2 = 0;
