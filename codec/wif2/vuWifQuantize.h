@@ -7,6 +7,13 @@
 template <typename T> inline T vuWifQuantise(T v, T step) {
   return v > 0 ? (v + step / 2) / step : (v - step / 2) / step;
 }
+// The same for 32-bit values through a double division, which vectorises: the quotient of two
+// integers below 2^53 rounded to the nearest double never reaches the next integer, so its
+// truncation equals the integer division.
+template <> inline int32_t vuWifQuantise<int32_t>(int32_t v, int32_t step) {
+  const int32_t n = v > 0 ? v + step / 2 : v - step / 2;
+  return static_cast<int32_t>(static_cast<double>(n) / static_cast<double>(step));
+}
 
 // Steps for a plane; `extraBits` is t (s for grey, s + 2 for the luma plane).
 struct vuWifSteps {

@@ -59,10 +59,7 @@ private:
     if (params_.fastFilter) {
       Narrow(bands_.hl);
     } else {
-      for (int x = 0; x < w2; ++x)
-        for (int y = 0; y < h2; ++y)
-          coded_[static_cast<size_t>(x) * h2 + y] =
-              static_cast<int32_t>(bands_.hl[static_cast<size_t>(y) * w2 + x]);
+      vuWifTranspose<T, int32_t>(bands_.hl.data(), h2, w2, coded_.data());
     }
     vuRiceEncodeArray(writer_, coded_.data(), n, &symbols_);
     Narrow(bands_.lh);

@@ -60,9 +60,7 @@ private:
       vuRiceDecodeArray<T>(reader, bands_.hl.data(), n, detailShift);
     } else {
       vuRiceDecodeArray<T>(reader, buffer, n, detailShift);
-      for (int x = 0; x < w2; ++x)
-        for (int y = 0; y < h2; ++y)
-          bands_.hl[static_cast<size_t>(y) * w2 + x] = buffer[static_cast<size_t>(x) * h2 + y];
+      vuWifTranspose<T, T>(buffer, w2, h2, bands_.hl.data());
     }
     vuRiceDecodeArray<T>(reader, bands_.lh.data(), n, detailShift);
     vuRiceDecodeArray<T>(reader, bands_.hh.data(), n, detailShift);

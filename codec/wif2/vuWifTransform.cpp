@@ -306,9 +306,7 @@ void vuWifInverseFurtherLevels(vuWifBands<T>& bands, int levels,
 namespace {
 
 template <typename T> inline int32_t ScaleOut(T v, T multiplier, T divisor) {
-  v *= multiplier;
-  const T half = divisor / 2;
-  return static_cast<int32_t>(v > 0 ? (v + half) / divisor : (v - half) / divisor);
+  return static_cast<int32_t>(vuWifQuantise<T>(v * multiplier, divisor));
 }
 
 } // namespace
@@ -317,21 +315,29 @@ template <typename T>
 void vuWifSynthesisRow(T* line, int W, int w, bool fast, T multiplier, T divisor, int32_t* out) {
   ReflectMargins(line, W);
   const T* u = line + kMargin;
+  // The sums of one output row go to the space after the line, then are scaled in one pass.
+  T* sums = line + W + 2 * kMargin;
+  const int half = (w + 1) / 2;
   if (fast) {
-    for (int n = 0; n < w; ++n) {
-      const T* c = u + n;
-      T v = (n & 1) ? 2 * (3 * c[0] + c[-1] + c[1]) - c[-2] - c[2] : 2 * (2 * c[0] - c[-1] - c[1]);
-      out[n] = ScaleOut(v, multiplier, divisor);
+    for (int k = 0; k < half; ++k) {
+      const T* c = u + 2 * k;
+      sums[2 * k] = 2 * (2 * c[0] - c[-1] - c[1]);
+      sums[2 * k + 1] = 2 * (3 * c[1] + c[0] + c[2]) - c[-1] - c[3];
     }
   } else {
-    for (int n = 0; n < w; ++n) {
-      const T* c = u + n;
-      T v = (n & 1)
-                ? 1235 * c[0] + 605 * (c[-1] + c[1]) - 160 * (c[-2] + c[2]) - 93 * (c[-3] + c[3]) +
-                      55 * (c[-4] + c[4])
-                : 1142 * c[0] - 547 * (c[-1] + c[1]) - 59 * (c[-2] + c[2]) + 35 * (c[-3] + c[3]);
-      out[n] = ScaleOut(v, multiplier, divisor);
+    for (int k = 0; k < half; ++k) {
+      const T* c = u + 2 * k;
+      sums[2 * k] = 1142 * c[0] - 547 * (c[-1] + c[1]) - 59 * (c[-2] + c[2]) + 35 * (c[-3] + c[3]);
+      sums[2 * k + 1] = 1235 * c[1] + 605 * (c[0] + c[2]) - 160 * (c[-1] + c[3]) -
+                        93 * (c[-2] + c[4]) + 55 * (c[-3] + c[5]);
     }
+  }
+  if (multiplier == 1) {
+    for (int n = 0; n < w; ++n)
+      out[n] = static_cast<int32_t>(vuWifQuantise<T>(sums[n], divisor));
+  } else {
+    for (int n = 0; n < w; ++n)
+      out[n] = ScaleOut(sums[n], multiplier, divisor);
   }
 }
 
@@ -343,8 +349,8 @@ void vuWifInverseFirstLevel(const vuWifBands<T>& bands, int w, int h, bool fast,
   const int h2 = bands.h2;
   const int W = 2 * w2;
   const int H = 2 * h2;
-  scratch.line.resize(static_cast<size_t>(W) + 2 * kMargin);
-  scratch.line2.resize(static_cast<size_t>(W) + 2 * kMargin);
+  scratch.line.resize(static_cast<size_t>(2 * W) + 2 * kMargin + 2);
+  scratch.line2.resize(static_cast<size_t>(2 * W) + 2 * kMargin + 2);
   T* evenLine = scratch.line.data();
   T* oddLine = scratch.line2.data();
   const T multiplier = static_cast<T>(scale.multiplier);

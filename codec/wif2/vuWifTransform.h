@@ -6,6 +6,7 @@
 // outgrow 32 bits.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -33,7 +34,8 @@ constexpr int kWifLineMargin = 4;
 template <typename T>
 void vuWifAnalysisRow(const int32_t* row, int w, int W, bool fast, T* line, T* lo, T* hi);
 // First-level horizontal synthesis: `line` holds W interleaved values (low, high) after a margin
-// of kWifLineMargin places on each side; the first w results, times multiplier and divided with
+// of kWifLineMargin places on each side, and has room for W + 2 more values behind the margin
+// (2 W + 2 kWifLineMargin + 2 in all); the first w results, times multiplier and divided with
 // rounding by divisor, go to out.
 template <typename T>
 void vuWifSynthesisRow(T* line, int W, int w, bool fast, T multiplier, T divisor, int32_t* out);
@@ -89,6 +91,23 @@ void vuWifInverseFirstLevel(const vuWifBands<T>& bands, int w, int h, bool fast,
 template <typename T>
 void vuWifInverseChroma(const vuWifBands<T>& bands, int w, int h, T base, int shift,
                         int32_t* plane);
+
+// out[c * rows + r] = in[r * cols + c] (the column-by-column order of a band), in blocks that
+// stay in the cache.
+template <typename S, typename D> void vuWifTranspose(const S* in, int rows, int cols, D* out) {
+  constexpr int kBlock = 32;
+  for (int r0 = 0; r0 < rows; r0 += kBlock) {
+    const int r1 = r0 + kBlock < rows ? r0 + kBlock : rows;
+    for (int c0 = 0; c0 < cols; c0 += kBlock) {
+      const int c1 = c0 + kBlock < cols ? c0 + kBlock : cols;
+      for (int c = c0; c < c1; ++c) {
+        D* column = out + static_cast<size_t>(c) * rows;
+        for (int r = r0; r < r1; ++r)
+          column[r] = static_cast<D>(in[static_cast<size_t>(r) * cols + c]);
+      }
+    }
+  }
+}
 
 // The low-band subtree in coding order (W2 x H2 values) and back; `multiplier` scales on the way
 // back.

@@ -67,7 +67,7 @@ TEST(WifTransform, NineSevenPairScale) {
   // A constant line comes back at 1024 x 2049 = 2.001 x 2^20 times.
   const int W = 16;
   std::vector<int32_t> row(W, 3), lo(W / 2), hi(W / 2);
-  std::vector<int32_t> line(W + 2 * kWifLineMargin);
+  std::vector<int32_t> line(2 * W + 2 * kWifLineMargin + 2);
   vuWifAnalysisRow<int32_t>(row.data(), W, W, false, line.data(), lo.data(), hi.data());
   for (int i = 0; i < W / 2; ++i) {
     EXPECT_EQ(lo[size_t(i)], 2049 * 3);
@@ -85,7 +85,7 @@ TEST(WifTransform, NineSevenPairScale) {
   std::vector<int32_t> ramp(W);
   for (int i = 0; i < W; ++i)
     ramp[size_t(i)] = 100 + 7 * i;
-  std::vector<int64_t> wideLine(W + 2 * kWifLineMargin), wlo(W / 2), whi(W / 2);
+  std::vector<int64_t> wideLine(2 * W + 2 * kWifLineMargin + 2), wlo(W / 2), whi(W / 2);
   vuWifAnalysisRow<int64_t>(ramp.data(), W, W, false, wideLine.data(), wlo.data(), whi.data());
   for (int i = 0; i < W / 2; ++i) {
     wideLine[size_t(kWifLineMargin + 2 * i)] = wlo[size_t(i)];
