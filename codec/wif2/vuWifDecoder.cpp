@@ -68,27 +68,46 @@ uint8_t* vuWifDecoder::AllocateBuffer() {
   return buffer_;
 }
 
+namespace {
+// Puts the luma rows of one tile into the pixels, with the tile's chroma.
+class TileRows final : public vuWifRowSink {
+ public:
+  TileRows(const vuWifTileWriter& writer, int tile, const int32_t* chroma, const vuWifParams& p)
+      : writer_(writer), tile_(tile), c1_(chroma),
+        c2_(chroma + static_cast<size_t>(p.tileWidth) * p.tileHeight), width_(p.tileWidth) {}
+  void Row(int y, const int32_t* values) override {
+    const size_t offset = static_cast<size_t>(y) * width_;
+    writer_.WriteRow(tile_, y, values, c1_ + offset, c2_ + offset);
+  }
+
+ private:
+  const vuWifTileWriter& writer_;
+  int tile_;
+  const int32_t* c1_;
+  const int32_t* c2_;
+  int width_;
+};
+} // namespace
+
+void vuWifDecoder::DecodeInto(int t) {
+  TileRows rows(*tileWriter_, t, tile_.data(), params_);
+  tileDecoder_->DecodeTile(source_, tile_.data(), rows);
+}
+
 uint8_t* vuWifDecoder::DecodeAll() {
   if (!buffer_ || !tileDecoder_) return buffer_;
   for (int t = 0; t < tiling_.count; ++t) {
     uint8_t marker[kWifChunkMarkerBytes];
     source_->Read(marker, kWifChunkMarkerBytes);
-    tileDecoder_->DecodeTile(source_, tile_.data());
-    tileWriter_->WriteTile(t, tile_.data());
+    DecodeInto(t);
   }
   if (callerBuffer_ && params_.tiled) SmoothSeams();
   return buffer_;
 }
 
-const int32_t* vuWifDecoder::DecodeTilePlanes() {
-  tileDecoder_->DecodeTile(source_, tile_.data());
-  return tile_.data();
-}
-
 int64_t vuWifDecoder::DecodeTile(int k) {
   if (!buffer_ || !tileDecoder_ || k < 0 || k >= tiling_.count) return -1;
-  tileDecoder_->DecodeTile(source_, tile_.data());
-  tileWriter_->WriteTile(k, tile_.data());
+  DecodeInto(k);
   if (k + 1 >= tiling_.count) return -1;
   uint8_t marker[kWifChunkMarkerBytes];
   source_->Read(marker, kWifChunkMarkerBytes);

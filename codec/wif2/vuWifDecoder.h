@@ -62,14 +62,13 @@ public:
   // Reads the first chunk's marker: the bytes to wait for before tile 0.
   int64_t FirstChunkLength();
   int TileCount() const { return tiling_.count; }
-  // Decodes tile t into the internal tile planes only (no writing to the buffer).
-  const int32_t* DecodeTilePlanes();
 
   // The source of the data (the plug-in moves it as more bytes arrive).
   vuWifByteSource* Source() const { return source_; }
 
 private:
   void SmoothSeams();
+  void DecodeInto(int t);
 
   vuWifParams params_;
   std::string comment_;
@@ -77,7 +76,7 @@ private:
   vuWifTiling tiling_;
   std::unique_ptr<vuWifTileDecoder> tileDecoder_;
   std::unique_ptr<vuWifTileWriter> tileWriter_;
-  std::vector<int32_t> tile_;
+  vuWifBuffer<int32_t> tile_;  // the chroma planes of a colour tile
   uint8_t* buffer_ = nullptr;
   int64_t rowBytes_ = 0;
   bool callerBuffer_ = false;

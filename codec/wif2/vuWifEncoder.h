@@ -10,6 +10,7 @@
 #include "codec/wif2/vuWifParams.h"
 #include "codec/wif2/vuWifTileCoder.h"
 #include "codec/wif2/vuWifTileReader.h"
+#include "codec/wif2/vuWifTransform.h"
 
 class vuWifEncoder {
 public:
@@ -36,6 +37,6 @@ private:
   std::vector<uint8_t>* sink_;
   std::unique_ptr<vuWifTileReader> reader_;
   std::unique_ptr<vuWifTileCoder> coder_;
-  std::vector<int32_t> tile_;
+  vuWifBuffer<int32_t> tile_;
   int64_t longestChunk_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "codec/wif2/vuWifTileCoder.h"
 
+#include <type_traits>
+
 #include "codec/wif2/vuRiceCoder.h"
 #include "codec/wif2/vuWifQuantize.h"
 #include "codec/wif2/vuWifTransform.h"
@@ -57,20 +59,23 @@ private:
     vuWifPredictLowBand<int32_t>(coded_.data(), w2 >> (levels_ - 1), h2 >> (levels_ - 1));
     vuRiceEncodeArray(writer_, coded_.data(), n, &symbols_);
     if (params_.fastFilter) {
-      Narrow(bands_.hl);
+      CodeBand(bands_.hl);
     } else {
       vuWifTranspose<T, int32_t>(bands_.hl.data(), h2, w2, coded_.data());
+      vuRiceEncodeArray(writer_, coded_.data(), n, &symbols_);
     }
-    vuRiceEncodeArray(writer_, coded_.data(), n, &symbols_);
-    Narrow(bands_.lh);
-    vuRiceEncodeArray(writer_, coded_.data(), n, &symbols_);
-    Narrow(bands_.hh);
-    vuRiceEncodeArray(writer_, coded_.data(), n, &symbols_);
+    CodeBand(bands_.lh);
+    CodeBand(bands_.hh);
   }
 
-  void Narrow(const std::vector<T>& band) {
-    for (size_t i = 0; i < band.size(); ++i)
-      coded_[i] = static_cast<int32_t>(band[i]);
+  // A detail band, row by row (its values are already quantised).
+  void CodeBand(const vuWifBuffer<T>& band) {
+    if constexpr (std::is_same_v<T, int32_t>) {
+      vuRiceEncodeArray(writer_, band.data(), band.size(), &symbols_);
+    } else {
+      for (size_t i = 0; i < band.size(); ++i) coded_[i] = static_cast<int32_t>(band[i]);
+      vuRiceEncodeArray(writer_, coded_.data(), band.size(), &symbols_);
+    }
   }
 
   vuWifParams params_;
@@ -81,7 +86,7 @@ private:
   int levels_ = 0;
   vuWifBands<T> bands_;
   vuWifTransformScratch<T> scratch_;
-  std::vector<int32_t> coded_;
+  vuWifBuffer<int32_t> coded_;
   std::vector<uint32_t> symbols_;
 };
 

@@ -1,5 +1,6 @@
 #include "codec/wif2/vuWifTileDecoder.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "codec/wif2/vuRiceCoder.h"
@@ -11,7 +12,7 @@ namespace {
 template <typename T> class TileDecoder final : public vuWifTileDecoder {
 public:
   explicit TileDecoder(const vuWifParams& p)
-      : params_(p), shift_(p.sampleBytes == 2 ? p.significantBits - 8 : 0) {
+      : vuWifTileDecoder(p.tileWidth, p.tileHeight), params_(p), shift_(p.sampleBytes == 2 ? p.significantBits - 8 : 0) {
     width_ = p.tileWidth;
     height_ = p.tileHeight;
     levels_ = p.levels;
@@ -21,12 +22,13 @@ public:
     decoded_.resize(static_cast<size_t>(w2) * h2);
   }
 
-  void DecodeTile(vuWifByteSource* source, int32_t* planes) override {
+  using vuWifTileDecoder::DecodeTile;
+  void DecodeTile(vuWifByteSource* source, int32_t* chroma, vuWifRowSink& luma) override {
     vuBitReader reader(source);
     const size_t planeSize = static_cast<size_t>(width_) * height_;
     if (!params_.colour) {
       DecodeBands(reader, 8);
-      InverseLuma(planes, shift_);
+      InverseLuma(luma, shift_);
       return;
     }
     // Chroma details come back at the scale the encoder divided them by (2^shift more).
@@ -34,18 +36,18 @@ public:
       DecodeBands(reader, 8 + 2 * shift_);
       vuWifInverseFurtherLevels<T>(bands_, levels_, scratch_);
       vuWifInverseChroma<T>(bands_, width_, height_, static_cast<T>(params_.quality + 2),
-                            10 + shift_, planes + c * planeSize);
+                            10 + shift_, chroma + (c - 1) * planeSize);
     }
     DecodeBands(reader, 8);
-    InverseLuma(planes, shift_);
+    InverseLuma(luma, shift_);
   }
 
 private:
-  void InverseLuma(int32_t* plane, int shift) {
+  void InverseLuma(vuWifRowSink& rows, int shift) {
     const bool fast = params_.fastFilter != 0;
     vuWifInverseFurtherLevels<T>(bands_, levels_, scratch_);
     vuWifInverseFirstLevel<T>(bands_, width_, height_, fast,
-                              vuWifOutputDivisor(params_.quality, fast, shift), plane, scratch_);
+                              vuWifOutputDivisor(params_.quality, fast, shift), rows, scratch_);
   }
 
   void DecodeBands(vuBitReader& reader, int detailShift) {
@@ -73,10 +75,27 @@ private:
   int levels_ = 0;
   vuWifBands<T> bands_;
   vuWifTransformScratch<T> scratch_;
-  std::vector<T> decoded_;
+  vuWifBuffer<T> decoded_;
+};
+
+class PlaneRows final : public vuWifRowSink {
+ public:
+  PlaneRows(int32_t* plane, int w) : plane_(plane), w_(w) {}
+  void Row(int y, const int32_t* values) override {
+    std::copy(values, values + w_, plane_ + static_cast<size_t>(y) * w_);
+  }
+
+ private:
+  int32_t* plane_;
+  int w_;
 };
 
 } // namespace
+
+void vuWifTileDecoder::DecodeTile(vuWifByteSource* source, int32_t* planes) {
+  PlaneRows rows(planes, tileWidth_);
+  DecodeTile(source, planes + static_cast<size_t>(tileWidth_) * tileHeight_, rows);
+}
 
 std::unique_ptr<vuWifTileDecoder> vuWifTileDecoder::Create(const vuWifParams& params) {
   if (params.sampleBytes == 2) return std::make_unique<TileDecoder<int64_t>>(params);
@@ -88,7 +107,7 @@ int64_t vuWifDecoderWorkBytes(const vuWifParams& params) {
   const int64_t h = vuWifPaddedSize(params.tileHeight, params.levels);
   const int64_t value = params.sampleBytes == 2 ? 8 : 4;
   const int64_t planes = params.colour ? 3 : 1;
-  // Four bands and the decode array of W/2 x H/2 values, the further-level scratch, the tile
+  // Four bands and the decode array of W/2 x H/2 values, the further-level scratch, the chroma
   // planes.
-  return w * h / 4 * 6 * value + planes * int64_t(params.tileWidth) * params.tileHeight * 4;
+  return w * h / 4 * 6 * value + (planes - 1) * int64_t(params.tileWidth) * params.tileHeight * 4;
 }

@@ -40,10 +40,10 @@ template <typename T> void vuWifBands<T>::Resize(int bandWidth, int bandHeight) 
   w2 = bandWidth;
   h2 = bandHeight;
   const size_t n = static_cast<size_t>(bandWidth) * static_cast<size_t>(bandHeight);
-  ll.assign(n, 0);
-  hl.assign(n, 0);
-  lh.assign(n, 0);
-  hh.assign(n, 0);
+  ll.resize(n);
+  hl.resize(n);
+  lh.resize(n);
+  hh.resize(n);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -343,7 +343,7 @@ void vuWifSynthesisRow(T* line, int W, int w, bool fast, T multiplier, T divisor
 
 template <typename T>
 void vuWifInverseFirstLevel(const vuWifBands<T>& bands, int w, int h, bool fast,
-                            vuWifOutputScale scale, int32_t* plane,
+                            vuWifOutputScale scale, vuWifRowSink& rows,
                             vuWifTransformScratch<T>& scratch) {
   const int w2 = bands.w2;
   const int h2 = bands.h2;
@@ -351,12 +351,14 @@ void vuWifInverseFirstLevel(const vuWifBands<T>& bands, int w, int h, bool fast,
   const int H = 2 * h2;
   scratch.line.resize(static_cast<size_t>(2 * W) + 2 * kMargin + 2);
   scratch.line2.resize(static_cast<size_t>(2 * W) + 2 * kMargin + 2);
+  scratch.output.resize(static_cast<size_t>(w));
+  int32_t* out = scratch.output.data();
   T* evenLine = scratch.line.data();
   T* oddLine = scratch.line2.data();
   const T multiplier = static_cast<T>(scale.multiplier);
   const T divisor = static_cast<T>(scale.divisor);
   // Row m of the interleaved sequences (low: LL/LH, high: HL/HH), reflected at both ends.
-  auto rowOf = [&](const std::vector<T>& evenBand, const std::vector<T>& oddBand, int m) {
+  auto rowOf = [&](const vuWifBuffer<T>& evenBand, const vuWifBuffer<T>& oddBand, int m) {
     const int k = vuWifReflect(m, H);
     return ((k & 1) ? oddBand.data() : evenBand.data()) + static_cast<size_t>(k / 2) * w2;
   };
@@ -375,12 +377,35 @@ void vuWifInverseFirstLevel(const vuWifBands<T>& bands, int w, int h, bool fast,
       ue[2 * k + 1] = 2 * (2 * hi[1][k] - hi[0][k] - hi[2][k]);
       uo[2 * k + 1] = 2 * (3 * hi[2][k] + hi[1][k] + hi[3][k]) - hi[0][k] - hi[4][k];
     }
-    vuWifSynthesisRow<T>(evenLine, W, w, fast, multiplier, divisor,
-                         plane + static_cast<size_t>(2 * i) * w);
-    if (2 * i + 1 < h)
-      vuWifSynthesisRow<T>(oddLine, W, w, fast, multiplier, divisor,
-                           plane + static_cast<size_t>(2 * i + 1) * w);
+    vuWifSynthesisRow<T>(evenLine, W, w, fast, multiplier, divisor, out);
+    rows.Row(2 * i, out);
+    if (2 * i + 1 < h) {
+      vuWifSynthesisRow<T>(oddLine, W, w, fast, multiplier, divisor, out);
+      rows.Row(2 * i + 1, out);
+    }
   }
+}
+
+namespace {
+class PlaneRows final : public vuWifRowSink {
+ public:
+  PlaneRows(int32_t* plane, int w) : plane_(plane), w_(w) {}
+  void Row(int y, const int32_t* values) override {
+    std::memcpy(plane_ + static_cast<size_t>(y) * w_, values, sizeof(int32_t) * w_);
+  }
+
+ private:
+  int32_t* plane_;
+  int w_;
+};
+} // namespace
+
+template <typename T>
+void vuWifInverseFirstLevel(const vuWifBands<T>& bands, int w, int h, bool fast,
+                            vuWifOutputScale scale, int32_t* plane,
+                            vuWifTransformScratch<T>& scratch) {
+  PlaneRows rows(plane, w);
+  vuWifInverseFirstLevel<T>(bands, w, h, fast, scale, rows, scratch);
 }
 
 template <typename T>
@@ -492,6 +517,8 @@ template <typename V> void vuWifUnpredictLowBand(V* c, int a, int b) {
   template void vuWifInverseFurtherLevels<T>(vuWifBands<T>&, int, vuWifTransformScratch<T>&);      \
   template void vuWifInverseFirstLevel<T>(const vuWifBands<T>&, int, int, bool, vuWifOutputScale,  \
                                           int32_t*, vuWifTransformScratch<T>&);                    \
+  template void vuWifInverseFirstLevel<T>(const vuWifBands<T>&, int, int, bool, vuWifOutputScale,  \
+                                          vuWifRowSink&, vuWifTransformScratch<T>&);               \
   template void vuWifInverseChroma<T>(const vuWifBands<T>&, int, int, T, int, int32_t*);           \
   template void vuWifToCodingOrder<T, int32_t>(const T*, int, int, int, int32_t*);                 \
   template void vuWifFromCodingOrder<T>(const T*, int, int, int, T, T*);                           \

@@ -8,9 +8,40 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "codec/wif2/vuWifQuantize.h"
+
+// Allocates without clearing: every work array is written in full before it is read, and clearing
+// big fresh blocks only costs time.
+template <typename T>
+struct vuWifNoInitAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = vuWifNoInitAllocator<U>;
+  };
+  vuWifNoInitAllocator() = default;
+  template <typename U>
+  vuWifNoInitAllocator(const vuWifNoInitAllocator<U>&) {}
+  template <typename U>
+  void construct(U* p) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(static_cast<Args&&>(args)...);
+  }
+};
+template <typename T>
+using vuWifBuffer = std::vector<T, vuWifNoInitAllocator<T>>;
+
+// Receives the rows of a plane as the inverse first level produces them.
+class vuWifRowSink {
+ public:
+  virtual ~vuWifRowSink() = default;
+  virtual void Row(int y, const int32_t* values) = 0;
+};
 
 // The number of levels for a tile when the caller leaves it to the coder (0 below 16 pixels).
 int vuWifChooseLevels(int tileWidth, int tileHeight);
@@ -50,15 +81,16 @@ template <typename T> void vuWifInverse53Line(T* u, int n, T* out);
 template <typename T> struct vuWifBands {
   int w2 = 0;
   int h2 = 0;
-  std::vector<T> ll, hl, lh, hh;
+  vuWifBuffer<T> ll, hl, lh, hh;
   void Resize(int bandWidth, int bandHeight);
 };
 
 // Scratch lines shared by the transforms of one coder; sized on first use and reused.
 template <typename T> struct vuWifTransformScratch {
-  std::vector<T> line;
-  std::vector<T> line2;
-  std::vector<T> rows; // five filtered rows (encoder) or a band-sized area (further levels)
+  vuWifBuffer<T> line;
+  vuWifBuffer<T> line2;
+  vuWifBuffer<T> rows;         // five filtered rows (encoder) or a band-sized area (further levels)
+  vuWifBuffer<int32_t> output; // one output row of the inverse first level
   std::vector<const T*> pointers;
 };
 
@@ -81,7 +113,13 @@ void vuWifForwardFurtherLevels(vuWifBands<T>& bands, int levels, vuWifTransformS
 template <typename T>
 void vuWifInverseFurtherLevels(vuWifBands<T>& bands, int levels, vuWifTransformScratch<T>& scratch);
 
-// Inverse first level into a w x h plane, each result scaled back by `scale`.
+// Inverse first level: the w x h plane's rows, each result scaled back by `scale`, go to `rows`
+// from row 0 up.
+template <typename T>
+void vuWifInverseFirstLevel(const vuWifBands<T>& bands, int w, int h, bool fast,
+                            vuWifOutputScale scale, vuWifRowSink& rows,
+                            vuWifTransformScratch<T>& scratch);
+// The same into a w x h plane.
 template <typename T>
 void vuWifInverseFirstLevel(const vuWifBands<T>& bands, int w, int h, bool fast,
                             vuWifOutputScale scale, int32_t* plane,
