@@ -6,39 +6,38 @@ namespace {
 
 constexpr int kBlock = 16;
 
-inline void PushRunDigits(uint64_t run, std::vector<uint32_t>* symbols) {
-  // Digits of run + 1 below its leading 1, most significant first.
-  const uint64_t n = run + 1;
-  int top = 63 - __builtin_clzll(n);
-  for (int bit = top - 1; bit >= 0; --bit)
-    symbols->push_back(static_cast<uint32_t>((n >> bit) & 1));
-}
 
 } // namespace
 
 void vuRiceMakeSymbols(const int32_t* a, size_t n, std::vector<uint32_t>* symbols) {
-  symbols->clear();
+  // A run of r zeros never gives more than r symbols, so n places (and a block of padding) do.
+  symbols->resize(n + kBlock);
+  uint32_t* out = symbols->data();
   size_t i = 0;
   while (i < n) {
     const int32_t v = a[i];
     if (v != 0) {
-      symbols->push_back(v > 0 ? 2u * static_cast<uint32_t>(v)
-                               : 1u + 2u * static_cast<uint32_t>(-static_cast<int64_t>(v)));
+      *out++ = v > 0 ? 2u * static_cast<uint32_t>(v)
+                     : 1u + 2u * static_cast<uint32_t>(-static_cast<int64_t>(v));
       ++i;
       continue;
     }
     size_t j = i + 1;
-    while (j < n) {
-      const int32_t w = a[j];
-      if (w == 0 || ((w == 1 || w == -1) && j + 1 < n && a[j + 1] == 0)) {
-        ++j;
-      } else {
-        break;
+    for (;;) {
+      while (j < n && a[j] == 0) ++j;
+      // A lone +1 or -1 with a zero right after it joins the run.
+      if (j + 1 < n && (a[j] == 1 || a[j] == -1) && a[j + 1] == 0) {
+        j += 2;
+        continue;
       }
+      break;
     }
-    PushRunDigits(j - i, symbols);
+    const uint64_t digits = (j - i) + 1;
+    for (int bit = 62 - __builtin_clzll(digits); bit >= 0; --bit)
+      *out++ = static_cast<uint32_t>((digits >> bit) & 1);
     i = j;
   }
+  symbols->resize(static_cast<size_t>(out - symbols->data()));
 }
 
 int vuRiceBlockParameter(const uint32_t* s) {

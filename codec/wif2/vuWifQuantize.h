@@ -15,6 +15,16 @@ template <> inline int32_t vuWifQuantise<int32_t>(int32_t v, int32_t step) {
   return static_cast<int32_t>(static_cast<double>(n) / static_cast<double>(step));
 }
 
+// v / d truncated toward zero; for 32-bit values through a double division (exact, as above).
+template <typename T>
+inline T vuWifDivide(T v, T d) {
+  return v / d;
+}
+template <>
+inline int32_t vuWifDivide<int32_t>(int32_t v, int32_t d) {
+  return static_cast<int32_t>(static_cast<double>(v) / static_cast<double>(d));
+}
+
 // Steps for a plane; `extraBits` is t (s for grey, s + 2 for the luma plane).
 struct vuWifSteps {
   int64_t base = 0;       // B = Q + 2

@@ -172,9 +172,9 @@ void vuWifForwardChroma(const int32_t* plane, int w, int h, int shift, T divisor
       const int c1 = std::min(2 * x + 1, w - 1);
       const T a = top[c0], b = top[c1], c = bottom[c0], d = bottom[c1];
       ll[x] = (a + b + c + d) * (T(1) << (shift + 4));
-      hl[x] = (a - b + c - d) / divisor;
-      lh[x] = (a + b - c - d) / divisor;
-      hh[x] = (a - b - c + d) / divisor;
+      hl[x] = vuWifDivide<T>(a - b + c - d, divisor);
+      lh[x] = vuWifDivide<T>(a + b - c - d, divisor);
+      hh[x] = vuWifDivide<T>(a - b - c + d, divisor);
     }
   }
 }
