@@ -1,6 +1,7 @@
 #include "codec/wif2/vuRiceCoder.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -24,6 +25,13 @@ void vuRiceMakeSymbols(const int32_t* a, size_t n, std::vector<uint32_t>* symbol
     }
     size_t j = i + 1;
     for (;;) {
+      // Eight zeros at a time through long stretches (most of a detail band).
+      while (j + 8 <= n) {
+        uint64_t w[4];
+        std::memcpy(w, a + j, sizeof w);
+        if ((w[0] | w[1] | w[2] | w[3]) != 0) break;
+        j += 8;
+      }
       while (j < n && a[j] == 0) ++j;
       // A lone +1 or -1 with a zero right after it joins the run.
       if (j + 1 < n && (a[j] == 1 || a[j] == -1) && a[j + 1] == 0) {
