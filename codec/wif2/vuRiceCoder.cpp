@@ -7,7 +7,6 @@ namespace {
 
 constexpr int kBlock = 16;
 
-
 } // namespace
 
 void vuRiceMakeSymbols(const int32_t* a, size_t n, std::vector<uint32_t>* symbols) {
@@ -32,7 +31,8 @@ void vuRiceMakeSymbols(const int32_t* a, size_t n, std::vector<uint32_t>* symbol
         if ((w[0] | w[1] | w[2] | w[3]) != 0) break;
         j += 8;
       }
-      while (j < n && a[j] == 0) ++j;
+      while (j < n && a[j] == 0)
+        ++j;
       // A lone +1 or -1 with a zero right after it joins the run.
       if (j + 1 < n && (a[j] == 1 || a[j] == -1) && a[j + 1] == 0) {
         j += 2;

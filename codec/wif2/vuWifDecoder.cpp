@@ -71,7 +71,7 @@ uint8_t* vuWifDecoder::AllocateBuffer() {
 namespace {
 // Puts the luma rows of one tile into the pixels, with the tile's chroma.
 class TileRows final : public vuWifRowSink {
- public:
+public:
   TileRows(const vuWifTileWriter& writer, int tile, const int32_t* chroma, const vuWifParams& p)
       : writer_(writer), tile_(tile), c1_(chroma),
         c2_(chroma + static_cast<size_t>(p.tileWidth) * p.tileHeight), width_(p.tileWidth) {}
@@ -80,7 +80,7 @@ class TileRows final : public vuWifRowSink {
     writer_.WriteRow(tile_, y, values, c1_ + offset, c2_ + offset);
   }
 
- private:
+private:
   const vuWifTileWriter& writer_;
   int tile_;
   const int32_t* c1_;

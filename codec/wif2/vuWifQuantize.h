@@ -16,12 +16,10 @@ template <> inline int32_t vuWifQuantise<int32_t>(int32_t v, int32_t step) {
 }
 
 // v / d truncated toward zero; for 32-bit values through a double division (exact, as above).
-template <typename T>
-inline T vuWifDivide(T v, T d) {
+template <typename T> inline T vuWifDivide(T v, T d) {
   return v / d;
 }
-template <>
-inline int32_t vuWifDivide<int32_t>(int32_t v, int32_t d) {
+template <> inline int32_t vuWifDivide<int32_t>(int32_t v, int32_t d) {
   return static_cast<int32_t>(static_cast<double>(v) / static_cast<double>(d));
 }
 

@@ -73,7 +73,8 @@ private:
     if constexpr (std::is_same_v<T, int32_t>) {
       vuRiceEncodeArray(writer_, band.data(), band.size(), &symbols_);
     } else {
-      for (size_t i = 0; i < band.size(); ++i) coded_[i] = static_cast<int32_t>(band[i]);
+      for (size_t i = 0; i < band.size(); ++i)
+        coded_[i] = static_cast<int32_t>(band[i]);
       vuRiceEncodeArray(writer_, coded_.data(), band.size(), &symbols_);
     }
   }

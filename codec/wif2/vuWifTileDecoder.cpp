@@ -12,14 +12,14 @@ namespace {
 template <typename T> class TileDecoder final : public vuWifTileDecoder {
 public:
   explicit TileDecoder(const vuWifParams& p)
-      : vuWifTileDecoder(p.tileWidth, p.tileHeight), params_(p), shift_(p.sampleBytes == 2 ? p.significantBits - 8 : 0) {
+      : vuWifTileDecoder(p.tileWidth, p.tileHeight), params_(p),
+        shift_(p.sampleBytes == 2 ? p.significantBits - 8 : 0) {
     width_ = p.tileWidth;
     height_ = p.tileHeight;
     levels_ = p.levels;
     const int w2 = vuWifPaddedSize(width_, levels_) / 2;
     const int h2 = vuWifPaddedSize(height_, levels_) / 2;
     bands_.Resize(w2, h2);
-    decoded_.resize(static_cast<size_t>(w2) * h2);
   }
 
   using vuWifTileDecoder::DecodeTile;
@@ -54,7 +54,8 @@ private:
     const int w2 = bands_.w2;
     const int h2 = bands_.h2;
     const size_t n = static_cast<size_t>(w2) * h2;
-    T* buffer = decoded_.data();
+    // The HH band is decoded last, so its space holds the arrays that need reordering first.
+    T* buffer = bands_.hh.data();
     vuRiceDecodeArray<T>(reader, buffer, n, 0);
     vuWifUnpredictLowBand<T>(buffer, w2 >> (levels_ - 1), h2 >> (levels_ - 1));
     vuWifFromCodingOrder<T>(buffer, w2, h2, levels_, T(256), bands_.ll.data());
@@ -75,17 +76,16 @@ private:
   int levels_ = 0;
   vuWifBands<T> bands_;
   vuWifTransformScratch<T> scratch_;
-  vuWifBuffer<T> decoded_;
 };
 
 class PlaneRows final : public vuWifRowSink {
- public:
+public:
   PlaneRows(int32_t* plane, int w) : plane_(plane), w_(w) {}
   void Row(int y, const int32_t* values) override {
     std::copy(values, values + w_, plane_ + static_cast<size_t>(y) * w_);
   }
 
- private:
+private:
   int32_t* plane_;
   int w_;
 };
@@ -107,7 +107,6 @@ int64_t vuWifDecoderWorkBytes(const vuWifParams& params) {
   const int64_t h = vuWifPaddedSize(params.tileHeight, params.levels);
   const int64_t value = params.sampleBytes == 2 ? 8 : 4;
   const int64_t planes = params.colour ? 3 : 1;
-  // Four bands and the decode array of W/2 x H/2 values, the further-level scratch, the chroma
-  // planes.
-  return w * h / 4 * 6 * value + (planes - 1) * int64_t(params.tileWidth) * params.tileHeight * 4;
+  // Four bands of W/2 x H/2 values, the further-level scratch, the chroma planes.
+  return w * h / 4 * 5 * value + (planes - 1) * int64_t(params.tileWidth) * params.tileHeight * 4;
 }

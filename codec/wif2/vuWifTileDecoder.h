@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "codec/wif2/vuBitReader.h"
-#include "codec/wif2/vuWifTransform.h"
 #include "codec/wif2/vuWifParams.h"
+#include "codec/wif2/vuWifTransform.h"
 
 class vuWifTileDecoder {
 public:
@@ -21,7 +21,7 @@ public:
 
   static std::unique_ptr<vuWifTileDecoder> Create(const vuWifParams& params);
 
- protected:
+protected:
   vuWifTileDecoder(int tileWidth, int tileHeight)
       : tileWidth_(tileWidth), tileHeight_(tileHeight) {}
   int tileWidth_;

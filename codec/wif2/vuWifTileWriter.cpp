@@ -37,10 +37,12 @@ void vuWifTileWriter::WriteRow(int t, int r, const int32_t* y, const int32_t* c1
   if (!params_.colour) {
     if (wide) {
       uint8_t* p = row + static_cast<int64_t>(x0) * 2;
-      for (int x = 0; x < n; ++x) Put16(p + 2 * x, y[x]);
+      for (int x = 0; x < n; ++x)
+        Put16(p + 2 * x, y[x]);
     } else {
       uint8_t* p = row + x0;
-      for (int x = 0; x < n; ++x) p[x] = Clamp8(y[x]);
+      for (int x = 0; x < n; ++x)
+        p[x] = Clamp8(y[x]);
     }
     return;
   }

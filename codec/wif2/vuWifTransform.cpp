@@ -388,13 +388,13 @@ void vuWifInverseFirstLevel(const vuWifBands<T>& bands, int w, int h, bool fast,
 
 namespace {
 class PlaneRows final : public vuWifRowSink {
- public:
+public:
   PlaneRows(int32_t* plane, int w) : plane_(plane), w_(w) {}
   void Row(int y, const int32_t* values) override {
     std::memcpy(plane_ + static_cast<size_t>(y) * w_, values, sizeof(int32_t) * w_);
   }
 
- private:
+private:
   int32_t* plane_;
   int w_;
 };

@@ -15,30 +15,20 @@
 
 // Allocates without clearing: every work array is written in full before it is read, and clearing
 // big fresh blocks only costs time.
-template <typename T>
-struct vuWifNoInitAllocator : std::allocator<T> {
-  template <typename U>
-  struct rebind {
-    using other = vuWifNoInitAllocator<U>;
-  };
+template <typename T> struct vuWifNoInitAllocator : std::allocator<T> {
+  template <typename U> struct rebind { using other = vuWifNoInitAllocator<U>; };
   vuWifNoInitAllocator() = default;
-  template <typename U>
-  vuWifNoInitAllocator(const vuWifNoInitAllocator<U>&) {}
-  template <typename U>
-  void construct(U* p) {
-    ::new (static_cast<void*>(p)) U;
-  }
-  template <typename U, typename... Args>
-  void construct(U* p, Args&&... args) {
+  template <typename U> vuWifNoInitAllocator(const vuWifNoInitAllocator<U>&) {}
+  template <typename U> void construct(U* p) { ::new (static_cast<void*>(p)) U; }
+  template <typename U, typename... Args> void construct(U* p, Args&&... args) {
     ::new (static_cast<void*>(p)) U(static_cast<Args&&>(args)...);
   }
 };
-template <typename T>
-using vuWifBuffer = std::vector<T, vuWifNoInitAllocator<T>>;
+template <typename T> using vuWifBuffer = std::vector<T, vuWifNoInitAllocator<T>>;
 
 // Receives the rows of a plane as the inverse first level produces them.
 class vuWifRowSink {
- public:
+public:
   virtual ~vuWifRowSink() = default;
   virtual void Row(int y, const int32_t* values) = 0;
 };
