@@ -383,17 +383,24 @@ int ReadThroughRgba(TiffSession& session, const TiffFields& f, vuImage* image) {
       result = -3;
     } else {
       image->sampleBits = 0;
+      // libtiff multiplies colour by unassociated alpha, except in grey files.
+      bool greyPhotometric =
+          f.photometric == PHOTOMETRIC_MINISBLACK || f.photometric == PHOTOMETRIC_MINISWHITE;
+      bool multiply = greyPhotometric && rgba.alpha == EXTRASAMPLE_UNASSALPHA;
       OrientedPlacer placer(image, f, 3);
       std::vector<uint16_t> values(size_t(f.width) * 3);
       for (uint32_t r = 0; r < f.height; ++r) {
         const uint32_t* pixels = raster.data() + size_t(r) * f.width;
         for (uint32_t x = 0; x < f.width; ++x) {
-          // libtiff hands colour already multiplied by alpha; adding the rest of white composites.
+          // Colour multiplied by alpha plus the rest of white composites on white.
           uint32_t p = pixels[x];
-          uint32_t rest = 255 - TIFFGetA(p);
-          values[3 * x] = static_cast<uint16_t>(std::min<uint32_t>(255, TIFFGetB(p) + rest));
-          values[3 * x + 1] = static_cast<uint16_t>(std::min<uint32_t>(255, TIFFGetG(p) + rest));
-          values[3 * x + 2] = static_cast<uint16_t>(std::min<uint32_t>(255, TIFFGetR(p) + rest));
+          uint32_t alpha = TIFFGetA(p);
+          uint32_t rest = 255 - alpha;
+          uint32_t channels[3] = {TIFFGetB(p), TIFFGetG(p), TIFFGetR(p)};
+          for (int k = 0; k < 3; ++k) {
+            uint32_t c = multiply ? (channels[k] * alpha + 127) / 255 : channels[k];
+            values[3 * x + k] = static_cast<uint16_t>(std::min<uint32_t>(255, c + rest));
+          }
         }
         placer.PlaceRow(static_cast<int>(r), values);
       }
