@@ -109,16 +109,16 @@ TEST(Jpeg, PillowAndMagickFilesReadAsTheyDecodeThem) {
   if (!HavePillow()) GTEST_SKIP() << "Pillow is not installed";
   TempDir dir;
   std::string photo = libformats::SmallPhoto(dir, 41, 23);
-  ASSERT_TRUE(libformats::RunPython(
-      "import sys\nfrom PIL import Image\n"
-      "d = sys.argv[1]\n"
-      "im = Image.open(d + '/photo41x23.ppm')\n"
-      "im.save(d + '/p-420.jpg', quality=85)\n"
-      "im.save(d + '/p-444.jpg', quality=90, subsampling=0)\n"
-      "im.save(d + '/p-progressive.jpg', progressive=True, optimize=True)\n"
-      "im.convert('L').save(d + '/p-grey.jpg')\n"
-      "im.convert('CMYK').save(d + '/p-cmyk.jpg', quality=95)\n",
-      dir));
+  ASSERT_TRUE(
+      libformats::RunPython("import sys\nfrom PIL import Image\n"
+                            "d = sys.argv[1]\n"
+                            "im = Image.open(d + '/photo41x23.ppm')\n"
+                            "im.save(d + '/p-420.jpg', quality=85)\n"
+                            "im.save(d + '/p-444.jpg', quality=90, subsampling=0)\n"
+                            "im.save(d + '/p-progressive.jpg', progressive=True, optimize=True)\n"
+                            "im.convert('L').save(d + '/p-grey.jpg')\n"
+                            "im.convert('CMYK').save(d + '/p-cmyk.jpg', quality=95)\n",
+                            dir));
   std::vector<std::string> names = {"p-420", "p-444", "p-progressive", "p-grey", "p-cmyk"};
   if (HaveMagick()) {
     ASSERT_TRUE(Shell("convert " + Quote(photo) + " -colorspace CMYK -quality 95 " +
@@ -187,9 +187,9 @@ TEST(Jpeg, OurFilesAreWhatCjpegWritesAndDecodeCloseToTheImage) {
       vuJpegSaveOptions options;
       options.quality = 90;
       ASSERT_EQ(image.SaveImage(ours.c_str(), VU_TYPE_JPEG, &options), 0);
-      EXPECT_GT(libformats::PicturePsnr(libformats::MagickDecode(ours, "", 8, dir),
-                                        PictureOf(image)),
-                35.0)
+      EXPECT_GT(
+          libformats::PicturePsnr(libformats::MagickDecode(ours, "", 8, dir), PictureOf(image)),
+          35.0)
           << sample;
     }
   }
@@ -200,7 +200,7 @@ TEST(Jpeg, EveryPixelFormatIsWrittenAsThePictureItShows) {
   struct Case {
     vuBMFormat format;
     bool greyFile;
-  } cases[] = {{BM_8BIT_COLOR, false}, {BM_1BIT, true},  {BM_16BIT_GRAY, true},
+  } cases[] = {{BM_8BIT_COLOR, false}, {BM_1BIT, true},   {BM_16BIT_GRAY, true},
                {BM_48BIT, false},      {BM_32BIT, false}, {BM_4BIT, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "format " << c.format);
@@ -283,7 +283,8 @@ TEST(Jpeg, DamagedFilesGiveACleanResult) {
 
   // Cut in the middle of the scan: the rows decoded so far stay, libjpeg says what happened.
   std::string cut = dir.Path("cut.jpg");
-  vutest::WriteFileBytes(cut, std::vector<uint8_t>(bytes.begin(), bytes.begin() + bytes.size() / 2));
+  vutest::WriteFileBytes(cut,
+                         std::vector<uint8_t>(bytes.begin(), bytes.begin() + bytes.size() / 2));
   ScopedImage image;
   EXPECT_EQ(image.LoadImage(cut.c_str()), 0);
   ASSERT_TRUE(image.header);
@@ -307,9 +308,8 @@ TEST(Jpeg, DamagedFilesGiveACleanResult) {
   EXPECT_EQ(reader.GetInfo(garbage.c_str(), &info), -2);
   EXPECT_EQ(reader.GetInfo(dir.Path("missing.jpg").c_str(), &info), -1);
   int count = 0;
-  EXPECT_EQ(reader.Read(dir.Path("missing.jpg").c_str(), &count, nullptr, nullptr, nullptr,
-                        nullptr),
-            -1);
+  EXPECT_EQ(
+      reader.Read(dir.Path("missing.jpg").c_str(), &count, nullptr, nullptr, nullptr, nullptr), -1);
 
   // A frame header declaring 60000 x 60000 pixels is refused before anything is allocated.
   std::vector<uint8_t> huge = bytes;

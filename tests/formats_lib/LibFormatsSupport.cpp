@@ -91,7 +91,7 @@ Picture MagickDecode(const std::string& file, const std::string& arguments, int 
   static int counter = 0;
   std::string out = dir.Path("magick" + std::to_string(++counter) + ".ppm");
   if (!Shell("convert " + vutest::Quote(file) + " " + arguments + " -depth " +
-           std::to_string(depth) + " " + vutest::Quote("ppm:" + out))) {
+             std::to_string(depth) + " " + vutest::Quote("ppm:" + out))) {
     return Picture{};
   }
   return Load(out);
@@ -101,7 +101,8 @@ bool RunPython(const std::string& program, const vutest::TempDir& dir) {
   static int counter = 0;
   std::string script = dir.Path("script" + std::to_string(++counter) + ".py");
   vutest::WriteFileBytes(script, std::vector<uint8_t>(program.begin(), program.end()));
-  return Shell("/usr/bin/python3 " + vutest::Quote(script) + " " + vutest::Quote(dir.Root().string()));
+  return Shell("/usr/bin/python3 " + vutest::Quote(script) + " " +
+               vutest::Quote(dir.Root().string()));
 }
 
 Picture PillowDecode(const std::string& file, const vutest::TempDir& dir) {
@@ -117,7 +118,7 @@ Picture PillowDecode(const std::string& file, const vutest::TempDir& dir) {
   std::string script = dir.Path("pillowdecode.py");
   vutest::WriteFileBytes(script, std::vector<uint8_t>(program.begin(), program.end()));
   if (!Shell("/usr/bin/python3 " + vutest::Quote(script) + " x " + vutest::Quote(file) + " " +
-           vutest::Quote(out))) {
+             vutest::Quote(out))) {
     return Picture{};
   }
   return Load(out);
@@ -132,13 +133,14 @@ bool HavePillow() {
 }
 
 int HostileLoop(const std::vector<uint8_t>& valid, const std::string& path,
-                const std::function<int(const std::string&)>& read, int mutations) {
+                const std::function<int(const std::string&)>& read, int mutations,
+                const std::function<void(std::vector<uint8_t>&)>& repair) {
   int successes = 0;
   // Truncations: every length near the start, then a spread over the rest.
   std::vector<size_t> lengths;
   for (size_t n = 0; n < std::min<size_t>(valid.size(), 64); ++n)
     lengths.push_back(n);
-  for (size_t n = 64; n < valid.size(); n += std::max<size_t>(1, valid.size() / 40))
+  for (size_t n = 64; n < valid.size(); n += std::max<size_t>(1, valid.size() / 30))
     lengths.push_back(n);
   for (size_t n : lengths) {
     vutest::WriteFileBytes(path, std::vector<uint8_t>(valid.begin(), valid.begin() + n));
@@ -164,6 +166,7 @@ int HostileLoop(const std::vector<uint8_t>& valid, const std::string& path,
         break;
       }
     }
+    if (repair) repair(bytes);
     vutest::WriteFileBytes(path, bytes);
     if (read(path) == 0) ++successes;
   }
@@ -183,8 +186,8 @@ std::string SmallPhoto(const vutest::TempDir& dir, int width, int height) {
       crop.accessor->SetRaw(x, y, pixel);
     }
   }
-  std::string path = dir.Path("photo" + std::to_string(width) + "x" + std::to_string(height) +
-                              ".ppm");
+  std::string path =
+      dir.Path("photo" + std::to_string(width) + "x" + std::to_string(height) + ".ppm");
   EXPECT_EQ(crop.SaveImage(path.c_str(), 4, nullptr), 0);
   return path;
 }

@@ -42,10 +42,13 @@ bool RunPython(const std::string& program, const vutest::TempDir& dir);
 bool HaveMagick();
 bool HavePillow();
 
-// Reads every truncation and a few hundred seeded byte mutations of `valid` through `read`
+// Reads every truncation and 150 seeded byte mutations of `valid` through `read`
 // (which must return whatever it likes without crashing); returns how many reads succeeded.
+// `repair` (when given) runs on each mutated file, for formats whose checksums would otherwise
+// stop every mutation at the door.
 int HostileLoop(const std::vector<uint8_t>& valid, const std::string& path,
-                const std::function<int(const std::string&)>& read, int mutations = 200);
+                const std::function<int(const std::string&)>& read, int mutations = 150,
+                const std::function<void(std::vector<uint8_t>&)>& repair = nullptr);
 
 // A small colour picture with odd width (a crop of a real photograph) as PPM in `dir`.
 std::string SmallPhoto(const vutest::TempDir& dir, int width = 37, int height = 29);

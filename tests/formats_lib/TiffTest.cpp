@@ -85,7 +85,7 @@ void WriteWithLibtiff(const std::string& path, int width, int height, uint16_t b
   }
 }
 
-const vuBMFormat kWritable[] = {BM_1BIT,  BM_8BIT_GRAY, BM_8BIT_COLOR, BM_24BIT,
+const vuBMFormat kWritable[] = {BM_1BIT,  BM_8BIT_GRAY,  BM_8BIT_COLOR, BM_24BIT,
                                 BM_48BIT, BM_16BIT_GRAY, BM_32BIT};
 
 } // namespace
@@ -215,9 +215,9 @@ TEST(Tiff, FilesFromIndependentToolsReadAsTheyDecodeThem) {
   std::string alphaPhoto = dir.Path("alpha.png");
   // Alpha falling from opaque at the left to transparent at the right.
   ASSERT_TRUE(Shell("convert " + Quote(photo) +
-                  " \\( +clone -alpha extract -fx '1-i/w' \\) -alpha off -compose "
-                  "copy_opacity -composite " +
-                  Quote(alphaPhoto)));
+                    " \\( +clone -alpha extract -fx '1-i/w' \\) -alpha off -compose "
+                    "copy_opacity -composite " +
+                    Quote(alphaPhoto)));
   struct Variant {
     const char* name;
     std::string source;
@@ -234,8 +234,8 @@ TEST(Tiff, FilesFromIndependentToolsReadAsTheyDecodeThem) {
       {"grey8", photo, "-colorspace gray -type grayscale", 8, 0},
       {"grey16", photo, "-colorspace gray -type grayscale -depth 16", 16, 0},
       {"grey4", photo, "-colorspace gray -type grayscale -depth 4", 8, 0},
-      {"miniswhite", photo, "-colorspace gray -type grayscale -define quantum:polarity=min-is-white",
-       8, 0},
+      {"miniswhite", photo,
+       "-colorspace gray -type grayscale -define quantum:polarity=min-is-white", 8, 0},
       {"bilevel", photo, "-monochrome", 8, 0},
       // ImageMagick's colour maps hold 16-bit colours; their high byte can be one below the
       // rounded value.
@@ -278,7 +278,8 @@ TEST(Tiff, FilesFromIndependentToolsReadAsTheyDecodeThem) {
     for (const Copy& c : copies) {
       SCOPED_TRACE(c.name);
       std::string path = dir.Path(std::string(c.name) + ".tif");
-      ASSERT_TRUE(Shell("tiffcp " + std::string(c.arguments) + " " + Quote(base) + " " + Quote(path)));
+      ASSERT_TRUE(
+          Shell("tiffcp " + std::string(c.arguments) + " " + Quote(base) + " " + Quote(path)));
       std::string why;
       EXPECT_EQ(MaxDifference(Load(path), reference, &why), 0) << why;
     }
@@ -325,7 +326,8 @@ TEST(Tiff, EveryOrientationGivesTheTurnedPicture) {
   std::string grey16 = dir.Path("grey16.tif");
   std::string bilevel = dir.Path("bilevel.tif");
   ASSERT_TRUE(Shell("convert " + Quote(photo) + " -compress none " + Quote(strips)));
-  ASSERT_TRUE(Shell("convert " + Quote(photo) + " -define tiff:tile-geometry=16x16 " + Quote(tiles)));
+  ASSERT_TRUE(
+      Shell("convert " + Quote(photo) + " -define tiff:tile-geometry=16x16 " + Quote(tiles)));
   ASSERT_TRUE(Shell("convert " + Quote(photo) + " -colorspace gray -depth 16 " + Quote(grey16)));
   ASSERT_TRUE(Shell("convert " + Quote(photo) + " -monochrome " + Quote(bilevel)));
   for (const std::string& source : {strips, tiles, grey16, bilevel}) {
@@ -411,9 +413,8 @@ TEST(Tiff, UnreadableAndUnsupportedFilesAreRefusedWithTheirMessages) {
   EXPECT_EQ(image.LoadImage(dir.Path("missing.tif").c_str()), -1);
   TiffRW reader(&image);
   int count = 0;
-  EXPECT_EQ(reader.Read(dir.Path("missing.tif").c_str(), &count, nullptr, nullptr, nullptr,
-                        nullptr),
-            -1);
+  EXPECT_EQ(
+      reader.Read(dir.Path("missing.tif").c_str(), &count, nullptr, nullptr, nullptr, nullptr), -1);
   vuFileInfo info;
   EXPECT_EQ(reader.GetInfo(dir.Path("missing.tif").c_str(), &info), -1);
 
@@ -478,26 +479,27 @@ TEST(Tiff, HostileFilesNeverCrash) {
     seeds.push_back(dir.Path("seed-lzw.tif"));
     ASSERT_TRUE(Shell("convert " + Quote(photo) + " -compress lzw " + Quote(seeds.back())));
     seeds.push_back(dir.Path("seed-tiled.tif"));
-    ASSERT_TRUE(Shell("convert " + Quote(photo) + " -define tiff:tile-geometry=16x16 -compress zip " +
-                    Quote(seeds.back())));
+    ASSERT_TRUE(Shell("convert " + Quote(photo) +
+                      " -define tiff:tile-geometry=16x16 -compress zip " + Quote(seeds.back())));
   }
   for (const std::string& seed : seeds) {
     SCOPED_TRACE(seed);
     auto valid = vutest::ReadFileBytes(seed);
-    int successes = libformats::HostileLoop(valid, dir.Path("hostile.tif"), [](const std::string& p) {
-      ScopedImage image;
-      int result = image.LoadImage(p.c_str());
-      if (result == 0) {
-        // Whatever was read is a whole, consistent bitmap.
-        EXPECT_TRUE(image.header != nullptr);
-        PictureOf(image);
-      } else {
-        EXPECT_LT(result, 0);
-      }
-      vuFileInfo info;
-      image.GetInfo(p.c_str(), &info);
-      return result;
-    });
+    int successes =
+        libformats::HostileLoop(valid, dir.Path("hostile.tif"), [](const std::string& p) {
+          ScopedImage image;
+          int result = image.LoadImage(p.c_str());
+          if (result == 0) {
+            // Whatever was read is a whole, consistent bitmap.
+            EXPECT_TRUE(image.header != nullptr);
+            PictureOf(image);
+          } else {
+            EXPECT_LT(result, 0);
+          }
+          vuFileInfo info;
+          image.GetInfo(p.c_str(), &info);
+          return result;
+        });
     EXPECT_GT(successes, 0);
   }
 }
