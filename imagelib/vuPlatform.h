@@ -48,6 +48,10 @@ public:
   virtual void DeletePalette(vuPaletteHandle palette);
   // Realises the palette in the foreground or background; returns the number of changed entries.
   virtual int RealizePalette(vuPaletteHandle palette, bool background);
+
+  // The "JPEG Save Options" dialog: starts at *quality (1..100) and leaves the chosen quality
+  // there. False when cancelled; headless there is nobody to ask, so it is always cancelled.
+  virtual bool JpegSaveOptionsDialog(int* quality);
 };
 
 // The services in use. Never null: the headless default until a program installs its own.
