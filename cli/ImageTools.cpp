@@ -291,6 +291,10 @@ bool ApplyImageTool(vuImage& image, const ImageToolRequest& tool, const Options&
   if (tool.name == "crop") return Crop(image, tool.value, error);
   if (tool.name == "filter") return Filter(image, tool.value, error);
   if (tool.name == "invert") {
+    if (image.format == BM_16BIT_GRAY || image.format == BM_16BIT_COLOR) {
+      *error = "--invert does not change 16-bit images; use --gray or --rgb first";
+      return false;
+    }
     image.InvertColor();
     return true;
   }

@@ -66,7 +66,13 @@ vuImage* vuQuantizer::Quantize(vuImage* sourceIn, int widthIn, int heightIn, int
         uint8_t* row = converted.data() + y * sourceStride;
         for (int x = 0; x < width; ++x) {
           uint16_t pixel[4] = {0, 0, 0, 0};
-          sourceIn->accessor->GetRGB(x, y, pixel);
+          if (sourceIn->format == BM_16BIT_GRAY) {
+            // Its colour is the whole 16-bit sample; the grey reading gives the top byte.
+            sourceIn->accessor->GetGray(x, y, pixel);
+            pixel[1] = pixel[2] = pixel[0];
+          } else {
+            sourceIn->accessor->GetRGB(x, y, pixel);
+          }
           row[3 * x] = static_cast<uint8_t>(pixel[2]);
           row[3 * x + 1] = static_cast<uint8_t>(pixel[1]);
           row[3 * x + 2] = static_cast<uint8_t>(pixel[0]);

@@ -181,6 +181,21 @@ TEST(Quantizer, NonColourSourceIsReadThroughItsColours) {
   }
 }
 
+TEST(Quantizer, SixteenBitGreyIsReadByItsTopByte) {
+  ScopedImage deep;
+  ASSERT_EQ(deep.AllocateBitmap(6, 2, 0, BM_16BIT_GRAY), 1);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 6; ++x) {
+      uint16_t sample[4] = {uint16_t(0x8000 + x), 0, 0, 0};
+      deep.accessor->SetRaw(x, y, sample);
+    }
+  vuQuantizer quantizer;
+  Reduced reduced(quantizer.Quantize(&deep, 6, 2, 256, CR_MEDIAN_CUT));
+  ASSERT_TRUE(reduced->header);
+  EXPECT_EQ(quantizer.ColorsMade(), 1);
+  EXPECT_EQ(Entry(*reduced.image, 0), (std::array<int, 3>{128, 128, 128}));
+}
+
 TEST(Quantizer, PointerOverloadReadsAndWritesPaddedRows) {
   // Width 5: 15 source bytes padded to 16, 5 index bytes padded to 8. Both overloads agree.
   for (vuColorReduction method : {CR_MEDIAN_CUT, CR_BEST_QUANT, CR_FAST_QUANT}) {
