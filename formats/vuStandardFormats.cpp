@@ -1,5 +1,6 @@
 // Every format of the library, one line each. A program that wants fewer (the streaming viewer
 // keeps WIF and BMP only) clears the registry and registers its own.
+#include "codec/vuWifRW.h"
 #include "formats/BmpRW.h"
 #include "formats/GifRW.h"
 #include "formats/JpegRW.h"
@@ -11,6 +12,7 @@
 #include "formats/vuRegistry.h"
 
 void vuRegisterStandardFormats(vuFormatRegistry& registry) {
+  registry.Register(VU_TYPE_WIF, [](vuImage* image) -> vuRWImage* { return new vuWifRW(image); });
   registry.Register(VU_TYPE_BMP, [](vuImage* image) -> vuRWImage* { return new BmpRW(image); });
   registry.Register(VU_TYPE_PCX, [](vuImage* image) -> vuRWImage* { return new PcxRW(image); });
   registry.Register(VU_TYPE_PPM, [](vuImage* image) -> vuRWImage* { return new PpmRW(image); });
