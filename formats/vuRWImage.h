@@ -10,23 +10,22 @@
 struct vuFileInfo {
   uint16_t width = 0;
   uint16_t height = 0;
-  uint8_t bitsPerPixel = 0;  // 1, 4, 8, 16, 24, 32 or 48 as the file says
+  uint8_t bitsPerPixel = 0; // 1, 4, 8, 16, 24, 32 or 48 as the file says
   uint32_t fileSize = 0;
 };
 
 class vuRWImage : public vuObject {
- public:
+public:
   // `extensions` and `description`: upper-case extensions and names separated by "|".
-  vuRWImage(vuImage* image, int typeId, int access, const char* extensions,
-            const char* description)
+  vuRWImage(vuImage* image, int typeId, int access, const char* extensions, const char* description)
       : image(image), typeId(typeId), access(access), extensions(extensions),
         description(description) {}
   ~vuRWImage() override = default;
 
   // Reads the whole file into `image` (through AllocateBitmap); `count` gets the size the format
   // defines. 0 success, -1 cannot open, -2 not valid for the format, -3 no memory.
-  virtual int Read(const char* fileName, int* count, vuBitmapInfoHeader** header,
-                   vuRGBA** palette, uint8_t** bits, void* options) = 0;
+  virtual int Read(const char* fileName, int* count, vuBitmapInfoHeader** header, vuRGBA** palette,
+                   uint8_t** bits, void* options) = 0;
   // Writes `image` to a new file. 0 success, -1 failure (no file is left behind).
   virtual int Write(const char* fileName, vuBitmapInfoHeader* header, vuRGBA* palette,
                     uint8_t* bits, void* options) = 0;
@@ -37,6 +36,8 @@ class vuRWImage : public vuObject {
     (void)type;
     return nullptr;
   }
+  // Releases a record that GetOutOptions returned (its type is known only to the writer).
+  virtual void FreeOutOptions(void* options) { (void)options; }
 
   // Byte-order helpers. ReadShort and ReadLong keep the low 8 bits of each byte read (a byte past
   // the end counts as 0xFF); ReadByte returns EOF as it is.
@@ -50,7 +51,7 @@ class vuRWImage : public vuObject {
   int32_t bigEndian = 0;
   vuImage* image;
   int32_t typeId;
-  int32_t access;  // 3 read and write, 1 read only
+  int32_t access; // 3 read and write, 1 read only
   const char* extensions;
   const char* description;
 };

@@ -22,7 +22,7 @@ enum vuFileType {
 using vuRWFactory = vuRWImage* (*)(vuImage* image);
 
 class vuFormatRegistry {
- public:
+public:
   // The registry in use; on first use it holds every format of the library (vuStandardFormats.cpp).
   static vuFormatRegistry& Instance();
 
@@ -33,7 +33,7 @@ class vuFormatRegistry {
   vuRWImage* Create(int type, vuImage* image) const;
   bool Has(int type) const;
 
- private:
+private:
   std::vector<std::pair<int, vuRWFactory>> factories_;
 };
 

@@ -11,7 +11,7 @@
 class vuImage;
 
 class BitmapAccessor {
- public:
+public:
   BitmapAccessor(vuImage* owner, int samples, int bitsPerSample)
       : owner(owner), samples(samples), bitsPerSample(bitsPerSample) {}
 
@@ -42,10 +42,11 @@ class BitmapAccessor {
   int samples;
   int bitsPerSample;
 
- protected:
+protected:
   uint8_t* Row(int y) const;
   int Width() const;
-  // Shared allocation: the block with `tableEntries` colour-table slots, `colorsUsed` in the header.
+  // Shared allocation: the block with `tableEntries` colour-table slots, `colorsUsed` in the
+  // header.
   int AllocateBlock(int width, int height, int colorsUsed, int tableEntries, vuBMFormat format,
                     uint32_t compression);
 };

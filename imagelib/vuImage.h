@@ -18,12 +18,12 @@ struct vuFileInfo;
 
 // Root of the library's object hierarchy: only a virtual destructor.
 class vuObject {
- public:
+public:
   virtual ~vuObject() = default;
 };
 
 class vuImage : public vuObject {
- public:
+public:
   vuImage() = default;
   explicit vuImage(const char* fileName);
   ~vuImage() override = default;
@@ -100,7 +100,7 @@ class vuImage : public vuObject {
   int32_t streamY = 0;
   int32_t sampleBits = 0;
 
- private:
+private:
   // Moves a temporary's bitmap block into this image (after Delete) with a fresh accessor.
   void TakeOver(vuImage& temporary, vuBMFormat newFormat);
   // Moves a temporary's bitmap block into the alternate slots.

@@ -9,8 +9,13 @@
 struct vuRGBA;
 
 enum vuMessageButtons { VU_MB_OK = 0, VU_MB_OKCANCEL = 1, VU_MB_YESNOCANCEL = 3 };
-enum vuMessageIcon { VU_ICON_NONE = 0, VU_ICON_ERROR = 0x10, VU_ICON_QUESTION = 0x20,
-                     VU_ICON_WARNING = 0x30, VU_ICON_INFORMATION = 0x40 };
+enum vuMessageIcon {
+  VU_ICON_NONE = 0,
+  VU_ICON_ERROR = 0x10,
+  VU_ICON_QUESTION = 0x20,
+  VU_ICON_WARNING = 0x30,
+  VU_ICON_INFORMATION = 0x40
+};
 // The pressed button (the Windows numbering).
 enum vuMessageResult { VU_IDOK = 1, VU_IDCANCEL = 2, VU_IDYES = 6, VU_IDNO = 7 };
 
@@ -30,7 +35,7 @@ struct vuLogicalPalette {
 using vuPaletteHandle = vuLogicalPalette*;
 
 class vuPlatformServices {
- public:
+public:
   virtual ~vuPlatformServices() = default;
 
   // A modal message box; returns the pressed button. Headless: "caption: text" on standard error,
@@ -52,7 +57,7 @@ vuPlatformServices* vuSetPlatform(vuPlatformServices* services);
 
 // Headless services that record every message box, for tests and batch runs.
 class vuRecordingPlatform : public vuPlatformServices {
- public:
+public:
   struct Message {
     std::string text;
     std::string caption;
@@ -63,17 +68,17 @@ class vuRecordingPlatform : public vuPlatformServices {
                  vuMessageIcon icon) override;
 
   std::vector<Message> messages;
-  int answer = 0;  // 0: the default button; otherwise the result to give
+  int answer = 0; // 0: the default button; otherwise the result to give
 };
 
 // Installs a platform for the lifetime of the guard and restores the previous one afterwards.
 class vuScopedPlatform {
- public:
+public:
   explicit vuScopedPlatform(vuPlatformServices* services) : previous_(vuSetPlatform(services)) {}
   ~vuScopedPlatform() { vuSetPlatform(previous_); }
   vuScopedPlatform(const vuScopedPlatform&) = delete;
   vuScopedPlatform& operator=(const vuScopedPlatform&) = delete;
 
- private:
+private:
   vuPlatformServices* previous_;
 };

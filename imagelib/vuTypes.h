@@ -28,15 +28,15 @@ enum vuBMFormat : int32_t {
 // The 40-byte bitmap information header at the start of every bitmap block (little-endian fields).
 #pragma pack(push, 1)
 struct vuBitmapInfoHeader {
-  uint32_t size;          // always 40
+  uint32_t size; // always 40
   int32_t width;
-  int32_t height;         // always positive: rows are stored bottom-up
-  uint16_t planes;        // always 1
+  int32_t height;  // always positive: rows are stored bottom-up
+  uint16_t planes; // always 1
   uint16_t bitCount;
-  uint32_t compression;   // 0, or 3 (bit fields) for BM_16BIT_COLOR
-  uint32_t imageSize;     // always 0
-  int32_t xResolution;    // always 1
-  int32_t yResolution;    // always 1
+  uint32_t compression; // 0, or 3 (bit fields) for BM_16BIT_COLOR
+  uint32_t imageSize;   // always 0
+  int32_t xResolution;  // always 1
+  int32_t yResolution;  // always 1
   uint32_t colorsUsed;
   uint32_t colorsImportant;
 };

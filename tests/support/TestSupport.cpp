@@ -28,7 +28,9 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(root_, ignored);
 }
 
-std::string Sample(const std::string& name) { return std::string(VU_SAMPLES_DIR) + "/" + name; }
+std::string Sample(const std::string& name) {
+  return std::string(VU_SAMPLES_DIR) + "/" + name;
+}
 std::string TestData(const std::string& name) {
   return std::string(VU_TEST_DATA_DIR) + "/" + name;
 }
@@ -43,7 +45,8 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path) {
 
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 int RunCommand(const std::string& command, std::string* output) {
@@ -53,7 +56,8 @@ int RunCommand(const std::string& command, std::string* output) {
   std::string text;
   std::array<char, 4096> chunk;
   size_t n;
-  while ((n = fread(chunk.data(), 1, chunk.size(), pipe)) > 0) text.append(chunk.data(), n);
+  while ((n = fread(chunk.data(), 1, chunk.size(), pipe)) > 0)
+    text.append(chunk.data(), n);
   int status = pclose(pipe);
   if (output) *output = text;
   if (status == -1) return -1;
@@ -64,13 +68,17 @@ bool HaveProgram(const std::string& name) {
   return RunCommand("command -v " + Quote(name) + " >/dev/null") == 0;
 }
 
-std::string ConvertPath() { return VU_CONVERT_PATH; }
+std::string ConvertPath() {
+  return VU_CONVERT_PATH;
+}
 
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) {
-    if (c == '\'') quoted += "'\\''";
-    else quoted += c;
+    if (c == '\'')
+      quoted += "'\\''";
+    else
+      quoted += c;
   }
   return quoted + "'";
 }
@@ -82,14 +90,17 @@ void FillPattern(vuImage& image, uint32_t seed) {
   uint32_t mask = bitsPerSample >= 16 ? 0xFFFF : (1u << bitsPerSample) - 1;
   if (image.format == BM_8BIT_COLOR || image.format == BM_4BIT) {
     int colors = image.Colors();
-    if (colors > 0 && static_cast<uint32_t>(colors) <= mask) mask = static_cast<uint32_t>(colors - 1);
+    if (colors > 0 && static_cast<uint32_t>(colors) <= mask)
+      mask = static_cast<uint32_t>(colors - 1);
   }
   std::vector<uint16_t> row(static_cast<size_t>(image.Width()) * samples);
   for (int y = 0; y < image.Height(); ++y) {
-    for (auto& value : row) value = static_cast<uint16_t>(random() & mask);
+    for (auto& value : row)
+      value = static_cast<uint16_t>(random() & mask);
     if (image.format == BM_8BIT_COLOR || image.format == BM_4BIT) {
       // Keep indexes inside the table even when colours used is not a power of two.
-      for (auto& value : row) value = static_cast<uint16_t>(value % std::max(1, image.Colors()));
+      for (auto& value : row)
+        value = static_cast<uint16_t>(value % std::max(1, image.Colors()));
     }
     image.accessor->PutRow(y, row.data());
   }
@@ -144,4 +155,31 @@ double Psnr(vuImage& a, vuImage& b) {
   return 10.0 * std::log10(peak * peak / (sum / double(count)));
 }
 
-}  // namespace vutest
+std::vector<uint8_t> RgbBytesTopDown(vuImage& image) {
+  std::vector<uint8_t> rgb;
+  rgb.reserve(size_t(image.Width()) * image.Height() * 3);
+  for (int y = image.Height() - 1; y >= 0; --y) {
+    for (int x = 0; x < image.Width(); ++x) {
+      uint16_t pixel[4] = {0, 0, 0, 0};
+      image.accessor->GetRGB(x, y, pixel);
+      for (int k = 0; k < 3; ++k)
+        rgb.push_back(static_cast<uint8_t>(pixel[k]));
+    }
+  }
+  return rgb;
+}
+
+bool ImageMagickRgb(const std::string& file, std::vector<uint8_t>* rgb, int* width, int* height) {
+  if (!HaveProgram("convert") || !HaveProgram("identify")) return false;
+  std::string size;
+  if (RunCommand("identify -format '%w %h' " + Quote(file + "[0]"), &size) != 0) return false;
+  if (std::sscanf(size.c_str(), "%d %d", width, height) != 2) return false;
+  TempDir dir;
+  std::string raw = dir.Path("pixels.rgb");
+  if (RunCommand("convert " + Quote(file + "[0]") + " -depth 8 rgb:" + Quote(raw)) != 0)
+    return false;
+  *rgb = ReadFileBytes(raw);
+  return rgb->size() == size_t(*width) * size_t(*height) * 3;
+}
+
+} // namespace vutest

@@ -12,7 +12,7 @@ namespace vutest {
 
 // A fresh temporary folder, removed with everything in it when the object goes.
 class TempDir {
- public:
+public:
   TempDir();
   ~TempDir();
   TempDir(const TempDir&) = delete;
@@ -20,7 +20,7 @@ class TempDir {
   std::string Path(const std::string& name) const { return (root_ / name).string(); }
   const std::filesystem::path& Root() const { return root_; }
 
- private:
+private:
   std::filesystem::path root_;
 };
 
@@ -61,4 +61,10 @@ bool SamePixels(vuImage& a, vuImage& b, std::string* why = nullptr);
 // format; infinity when identical.
 double Psnr(vuImage& a, vuImage& b);
 
-}  // namespace vutest
+// The image's colours as 8-bit red, green, blue bytes, top row first (GetRGB of every pixel).
+std::vector<uint8_t> RgbBytesTopDown(vuImage& image);
+// The colours of a file as ImageMagick decodes them (8-bit red, green, blue, top row first), with
+// its width and height; false when ImageMagick is missing or fails.
+bool ImageMagickRgb(const std::string& file, std::vector<uint8_t>* rgb, int* width, int* height);
+
+} // namespace vutest

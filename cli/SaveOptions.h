@@ -1,0 +1,13 @@
+// The writer options the command line gives for an output type.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "cli/Options.h"
+#include "imagelib/vuImage.h"
+
+// The options record for `type` (null for types without one), released by its deleter. On an
+// option that does not fit the type, returns false with a reason in `error`.
+bool MakeSaveOptions(int type, const vuImage& image, const Options& options,
+                     std::shared_ptr<void>* record, std::string* error);

@@ -1,0 +1,253 @@
+#include "formats/PnmRW.h"
+
+#include <cctype>
+#include <vector>
+
+#include "formats/vuFileStreams.h"
+
+namespace {
+
+constexpr int kLargestNumber = 100000000; // larger numbers saturate (nothing valid is that big)
+
+int BitLength(int value) {
+  int n = 0;
+  while (value > 0) {
+    ++n;
+    value >>= 1;
+  }
+  return n;
+}
+
+// Maps file samples (0..maxval) onto the stored range: 0..255 for 8-bit images, 0..2^bits-1 for
+// 16-bit ones. Values past maxval in a damaged file are taken as maxval.
+class SampleScale {
+public:
+  explicit SampleScale(int maxval) : maxval_(maxval) {
+    top_ = maxval > 255 ? (1 << BitLength(maxval)) - 1 : 255;
+  }
+  uint16_t operator()(unsigned v) const {
+    if (v > unsigned(maxval_)) v = unsigned(maxval_);
+    if (maxval_ == top_) return static_cast<uint16_t>(v);
+    if (top_ % maxval_ == 0) return static_cast<uint16_t>(v * unsigned(top_ / maxval_));
+    return static_cast<uint16_t>((uint64_t(v) * unsigned(top_) + unsigned(maxval_) / 2) /
+                                 unsigned(maxval_));
+  }
+
+private:
+  int maxval_;
+  int top_;
+};
+
+// The header, checked: the magic, sizes the data model can hold, a maximum value of 1..65535,
+// and exactly one white-space character (or CR LF) before the raster.
+struct PnmHeader {
+  int width = 0, height = 0, maxval = 0;
+  int bytesPerSample = 1;
+};
+
+int ReadCheckedHeader(FILE* stream, char expectedMagic, int samples, PnmHeader* header) {
+  char magic[2];
+  if (ReadPNMHeader(stream, magic, &header->width, &header->height, &header->maxval) < 0) return -2;
+  if (magic[0] != 'P' || magic[1] != expectedMagic) return -2;
+  if (header->width < 1 || header->height < 1 || header->maxval < 1 || header->maxval > 65535) {
+    return -2;
+  }
+  header->bytesPerSample = header->maxval > 255 ? 2 : 1;
+  int bitsPerPixel = 8 * header->bytesPerSample * samples;
+  if (BitmapAccessor::RowBytes(header->width, bitsPerPixel) > kMaxRowBytes) return -2;
+  int c = std::fgetc(stream);
+  if (c == '\r') {
+    int next = std::fgetc(stream);
+    if (next != '\n' && next != EOF) std::ungetc(next, stream);
+  } else if (c == EOF || !std::isspace(c)) {
+    return -2;
+  }
+  // The raster must be there: this also keeps absurd sizes from reaching the allocator.
+  long start = std::ftell(stream);
+  int64_t size = vuFileSize(stream);
+  int64_t needed = int64_t(header->width) * header->height * samples * header->bytesPerSample;
+  if (start < 0 || size < 0 || size - start < needed) return -2;
+  return 0;
+}
+
+// Reads one row of samples into `row` (file order), scaled.
+bool ReadSamples(FILE* stream, const PnmHeader& header, const SampleScale& scale,
+                 std::vector<uint8_t>& raw, std::vector<uint16_t>& row) {
+  if (std::fread(raw.data(), 1, raw.size(), stream) != raw.size()) return false;
+  if (header.bytesPerSample == 1) {
+    for (size_t i = 0; i < row.size(); ++i)
+      row[i] = scale(raw[i]);
+  } else {
+    for (size_t i = 0; i < row.size(); ++i)
+      row[i] = scale((raw[2 * i] << 8) | raw[2 * i + 1]);
+  }
+  return true;
+}
+
+// Writes one row of samples (file order): single bytes, or big-endian pairs.
+void WriteSamples(FILE* stream, const std::vector<uint16_t>& row, int bytesPerSample) {
+  std::vector<uint8_t> raw(row.size() * bytesPerSample);
+  for (size_t i = 0; i < row.size(); ++i) {
+    if (bytesPerSample == 1) {
+      raw[i] = static_cast<uint8_t>(row[i]);
+    } else {
+      raw[2 * i] = static_cast<uint8_t>(row[i] >> 8);
+      raw[2 * i + 1] = static_cast<uint8_t>(row[i]);
+    }
+  }
+  std::fwrite(raw.data(), 1, raw.size(), stream);
+}
+
+// The largest sample value of a 16-bit image: 2^sampleBits - 1 (all 16 bits when unset).
+int SixteenBitMaxval(const vuImage& image) {
+  int bits = image.sampleBits >= 1 && image.sampleBits <= 16 ? image.sampleBits : 16;
+  return (1 << bits) - 1;
+}
+
+} // namespace
+
+int ReadPNMInt(FILE* stream) {
+  int c;
+  for (;;) {
+    c = std::fgetc(stream);
+    if (c == EOF) return -1;
+    if (c == '#') {
+      c = std::fgetc(stream);
+      while (c != '\n' && c != EOF)
+        c = std::fgetc(stream);
+      if (c == EOF) return -1;
+      continue;
+    }
+    if (std::isdigit(c)) break;
+  }
+  int value = 0;
+  while (c != EOF && std::isdigit(c)) {
+    if (value < kLargestNumber) value = value * 10 + (c - '0');
+    c = std::fgetc(stream);
+  }
+  if (c != EOF) std::ungetc(c, stream);
+  return value;
+}
+
+int ReadPNMHeader(FILE* stream, char* magic, int* width, int* height, int* maxval) {
+  int c0 = std::fgetc(stream);
+  int c1 = std::fgetc(stream);
+  magic[0] = static_cast<char>(c0);
+  magic[1] = static_cast<char>(c1);
+  if (c0 == EOF || c1 == EOF) return -1;
+  *width = ReadPNMInt(stream);
+  if (*width < 0) return -1;
+  *height = ReadPNMInt(stream);
+  if (*height < 0) return -1;
+  *maxval = ReadPNMInt(stream);
+  if (*maxval < 0) return -1;
+  return 0;
+}
+
+int PgmRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**, uint8_t**,
+                void*) {
+  vuInputFile file(fileName);
+  if (!file) return -1;
+  PnmHeader header;
+  if (ReadCheckedHeader(file.get(), '5', 1, &header) < 0) return -2;
+  bool sixteen = header.bytesPerSample == 2;
+  // 8-bit images keep a full grey ramp, so scaled samples always have their table entry.
+  if (!image->AllocateBitmap(header.width, header.height, sixteen ? 0 : 256,
+                             sixteen ? BM_16BIT_GRAY : BM_8BIT_GRAY)) {
+    return -3;
+  }
+  image->sampleBits = sixteen ? BitLength(header.maxval) : 0;
+  SampleScale scale(header.maxval);
+  std::vector<uint8_t> raw(size_t(header.width) * header.bytesPerSample);
+  std::vector<uint16_t> row(header.width);
+  for (int y = header.height - 1; y >= 0; --y) {
+    if (!ReadSamples(file.get(), header, scale, raw, row)) return -2;
+    image->accessor->PutRow(y, row.data());
+  }
+  *count = header.width * header.height * header.bytesPerSample;
+  return 0;
+}
+
+int PpmRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**, uint8_t**,
+                void*) {
+  vuInputFile file(fileName);
+  if (!file) return -1;
+  PnmHeader header;
+  if (ReadCheckedHeader(file.get(), '6', 3, &header) < 0) return -2;
+  bool sixteen = header.bytesPerSample == 2;
+  if (!image->AllocateBitmap(header.width, header.height, 0, sixteen ? BM_48BIT : BM_24BIT)) {
+    return -3;
+  }
+  image->sampleBits = sixteen ? BitLength(header.maxval) : 0;
+  SampleScale scale(header.maxval);
+  std::vector<uint8_t> raw(size_t(header.width) * 3 * header.bytesPerSample);
+  std::vector<uint16_t> row(size_t(header.width) * 3);
+  for (int y = header.height - 1; y >= 0; --y) {
+    if (!ReadSamples(file.get(), header, scale, raw, row)) return -2;
+    // The file holds red, green, blue; rows hold blue, green, red.
+    for (size_t i = 0; i < row.size(); i += 3)
+      std::swap(row[i], row[i + 2]);
+    image->accessor->PutRow(y, row.data());
+  }
+  *count = 14 + 3 * header.width * header.height * header.bytesPerSample;
+  return 0;
+}
+
+int PgmRW::Write(const char* fileName, vuBitmapInfoHeader*, vuRGBA*, uint8_t*, void*) {
+  if (!image->header) return -1;
+  vuOutputFile file(fileName);
+  if (!file) return -1;
+  bool sixteen = image->format == BM_16BIT_GRAY;
+  int width = image->Width(), height = image->Height();
+  int maxval = sixteen ? SixteenBitMaxval(*image) : 255;
+  std::fprintf(file.get(), "P5 %d %d %d\n", width, height, maxval);
+  std::vector<uint16_t> row(width);
+  for (int y = height - 1; y >= 0; --y) {
+    for (int x = 0; x < width; ++x) {
+      uint16_t pixel[4] = {0, 0, 0, 0};
+      image->accessor->GetRaw(x, y, pixel);
+      row[x] = sixteen ? std::min<uint16_t>(pixel[0], uint16_t(maxval)) : pixel[0] & 0xFF;
+    }
+    WriteSamples(file.get(), row, sixteen ? 2 : 1);
+  }
+  return file.Commit() ? 0 : -1;
+}
+
+int PpmRW::Write(const char* fileName, vuBitmapInfoHeader*, vuRGBA*, uint8_t*, void*) {
+  if (!image->header) return -1;
+  vuOutputFile file(fileName);
+  if (!file) return -1;
+  bool sixteen = image->format == BM_48BIT;
+  int width = image->Width(), height = image->Height();
+  int maxval = sixteen ? SixteenBitMaxval(*image) : 255;
+  std::fprintf(file.get(), "P6 %d %d %d\n", width, height, maxval);
+  std::vector<uint16_t> row(size_t(width) * 3);
+  for (int y = height - 1; y >= 0; --y) {
+    for (int x = 0; x < width; ++x) {
+      uint16_t pixel[4] = {0, 0, 0, 0};
+      image->accessor->GetRaw(x, y, pixel);
+      for (int k = 0; k < 3; ++k) {
+        row[3 * x + k] = sixteen ? std::min<uint16_t>(pixel[k], uint16_t(maxval)) : pixel[k] & 0xFF;
+      }
+    }
+    WriteSamples(file.get(), row, sixteen ? 2 : 1);
+  }
+  return file.Commit() ? 0 : -1;
+}
+
+int PgmRW::GetInfo(const char* fileName, vuFileInfo* info) {
+  vuInputFile file(fileName);
+  if (!file) return -1;
+  char magic[2];
+  int width, height, maxval;
+  if (ReadPNMHeader(file.get(), magic, &width, &height, &maxval) < 0) return -2;
+  if (magic[0] != 'P' || (magic[1] != '5' && magic[1] != '6') || maxval < 1 || maxval > 65535) {
+    return -2;
+  }
+  int samples = magic[1] == '6' ? 3 : 1;
+  info->width = static_cast<uint16_t>(width);
+  info->height = static_cast<uint16_t>(height);
+  info->bitsPerPixel = static_cast<uint8_t>(samples * (maxval > 255 ? 16 : 8));
+  info->fileSize = static_cast<uint32_t>(vuFileSize(file.get()));
+  return 0;
+}

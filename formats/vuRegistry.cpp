@@ -1,0 +1,61 @@
+#include "formats/vuRegistry.h"
+
+vuFormatRegistry& vuFormatRegistry::Instance() {
+  static vuFormatRegistry* registry = [] {
+    auto* r = new vuFormatRegistry;
+    vuRegisterStandardFormats(*r);
+    return r;
+  }();
+  return *registry;
+}
+
+void vuFormatRegistry::Register(int type, vuRWFactory factory) {
+  for (auto& entry : factories_) {
+    if (entry.first == type) {
+      entry.second = factory;
+      return;
+    }
+  }
+  factories_.emplace_back(type, factory);
+}
+
+void vuFormatRegistry::Clear() {
+  factories_.clear();
+}
+
+vuRWImage* vuFormatRegistry::Create(int type, vuImage* image) const {
+  for (const auto& entry : factories_) {
+    if (entry.first == type) return entry.second(image);
+  }
+  return nullptr;
+}
+
+bool vuFormatRegistry::Has(int type) const {
+  for (const auto& entry : factories_) {
+    if (entry.first == type) return true;
+  }
+  return false;
+}
+
+std::vector<int> vuSaveTypesFor(vuBMFormat format) {
+  switch (format) {
+  case BM_24BIT:
+    return {1, 2, 7, 8, 4, 12, 3};
+  case BM_4BIT:
+    return {2, 3};
+  case BM_8BIT_COLOR:
+    return {2, 7, 8, 3};
+  case BM_32BIT:
+    return {1, 2, 7, 8};
+  case BM_8BIT_GRAY:
+    return {1, 2, 7, 8, 12, 3, 5};
+  case BM_16BIT_GRAY:
+    return {1, 7};
+  case BM_48BIT:
+    return {1, 7};
+  case BM_1BIT:
+    return {7};
+  default:
+    return {};
+  }
+}
