@@ -1,11 +1,11 @@
 #include "cli/SaveOptions.h"
 
 #include "codec/wif2/vuWifParams.h"
+#include "formats/JpegRW.h"
 #include "formats/vuRegistry.h"
 
 bool MakeSaveOptions(int type, const vuImage& image, const Options& options,
                      std::shared_ptr<void>* record, std::string* error) {
-  (void)image;
   record->reset();
   switch (type) {
   case VU_TYPE_WIF: {
@@ -29,9 +29,16 @@ bool MakeSaveOptions(int type, const vuImage& image, const Options& options,
     *record = wif;
     return true;
   }
-  case VU_TYPE_JPEG:
-    // The JPEG quality record comes with the JPEG writer.
+  case VU_TYPE_JPEG: {
+    if (options.quality > 100) {
+      *error = "JPEG quality must be 1..100";
+      return false;
+    }
+    auto jpeg = std::make_shared<vuJpegSaveOptions>();
+    jpeg->quality = options.quality != 0 ? options.quality : 80;
+    *record = jpeg;
     return true;
+  }
   default:
     if (options.quality != 0) {
       *error = "--quality applies to WIF and JPEG output only";

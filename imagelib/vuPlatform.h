@@ -51,6 +51,9 @@ public:
   // Realises the palette in the foreground or background; returns the number of changed entries.
   virtual int RealizePalette(vuPaletteHandle palette, bool background);
 
+  // The "JPEG Save Options" dialog: starts at *quality (1..100) and leaves the chosen quality
+  // there. False when cancelled; headless there is nobody to ask, so it is always cancelled.
+  virtual bool JpegSaveOptionsDialog(int* quality);
   // The modal "WIF Save Options" dialog for an image (16-bit images get the variant with the
   // significant-bits slider); `enableViewAfter` enables its "View after compress" box. Returns a
   // record allocated with new (the caller deletes it), or null when cancelled. Headless: null.
