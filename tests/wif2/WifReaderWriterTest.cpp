@@ -195,15 +195,15 @@ TEST(WifReaderWriter, InfoAndOlderFiles) {
   EXPECT_EQ(info.bitsPerPixel, 48);
   EXPECT_EQ(info.fileSize, std::filesystem::file_size(dir.Path("i.wif")));
 
-  // Older-generation files and damaged headers are refused as bad data.
+  // Damaged older-generation files and damaged headers are refused as bad data.
   for (const char* magic : {"WIF5", "W7xx", "WIF8"}) {
     std::vector<uint8_t> old(200, 0);
     std::memcpy(old.data(), magic, 4);
     WriteFileBytes(dir.Path("old.wif"), old);
     ScopedImage o;
-    EXPECT_EQ(o.LoadImage(dir.Path("old.wif").c_str()), -2) << magic;
+    EXPECT_LT(o.LoadImage(dir.Path("old.wif").c_str()), 0) << magic;
     vuWifRW rw(&o);
-    EXPECT_EQ(rw.GetInfo(dir.Path("old.wif").c_str(), &info), -2);
+    EXPECT_LT(rw.GetInfo(dir.Path("old.wif").c_str(), &info), 0);
   }
   std::vector<uint8_t> bad = ReadFileBytes(dir.Path("i.wif"));
   bad[12] = 0;
