@@ -51,6 +51,8 @@ int vuWifRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA
   const vuBMFormat format = FormatFor(p);
   const int bitCount = (p.colour ? 24 : 8) * p.sampleBytes;
   if (BitmapAccessor::RowBytes(p.width, bitCount) > kMaxRowBytes) return -2;
+  const int64_t stride = BitmapAccessor::Stride(p.width, bitCount);
+  if (stride * (int64_t(p.height) + 1) + 40 + 4 * 256 > kMaxBitmapBlockBytes) return -2;
   image->AllocateBitmap(p.width, p.height, p.colour ? 0 : 256, format);
   if (!image->header) return -3;
   if (p.sampleBytes == 2) image->sampleBits = p.significantBits;
