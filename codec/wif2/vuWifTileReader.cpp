@@ -46,9 +46,20 @@ void vuWifTileReader::ReadTile(int t, int32_t* planes) const {
         vuWifForwardColour(p[0] | (p[1] << 8), p[2] | (p[3] << 8), p[4] | (p[5] << 8), &y[x],
                            &c1[x], &c2[x]);
     } else {
+      // The bytes into plain arrays, then the colour transform (which vectorises).
       const uint8_t* p = row + static_cast<int64_t>(x0) * 3;
-      for (int x = 0; x < n; ++x, p += 3)
-        vuWifForwardColour(p[0], p[1], p[2], &y[x], &c1[x], &c2[x]);
+      constexpr int kBlock = 256;
+      int32_t b0[kBlock], b1[kBlock], b2[kBlock];
+      for (int start = 0; start < n; start += kBlock) {
+        const int count = std::min(kBlock, n - start);
+        for (int x = 0; x < count; ++x, p += 3) {
+          b0[x] = p[0];
+          b1[x] = p[1];
+          b2[x] = p[2];
+        }
+        for (int x = 0; x < count; ++x)
+          vuWifForwardColour(b0[x], b1[x], b2[x], &y[start + x], &c1[start + x], &c2[start + x]);
+      }
     }
   }
 }
