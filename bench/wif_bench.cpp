@@ -250,8 +250,8 @@ int DecodeMemory(const char* file) {
 }
 
 // Runs this program on a WIF file in a child process: peak memory growth while decoding.
-void ReportDecodeMemory(const Picture& p, bool tiled) {
-  Result r = RunWif(p, 25, false, tiled, 1);
+void ReportDecodeMemory(const Picture& p, int quality, bool tiled) {
+  Result r = RunWif(p, quality, false, tiled, 1);
   char name[] = "/tmp/wif_bench_XXXXXX";
   const int fd = mkstemp(name);
   if (fd < 0) return;
@@ -348,7 +348,7 @@ int main(int argc, char** argv) {
                 w.decodeMps, jq, j.bpp, j.psnr, j.encodeMps, j.decodeMps, w.encodeMps / j.encodeMps,
                 w.decodeMps / j.decodeMps);
   }
-  ReportDecodeMemory(mosaic, true);
-  ReportDecodeMemory(mosaic, false);
+  ReportDecodeMemory(mosaic, target, true);
+  ReportDecodeMemory(mosaic, target, false);
   return 0;
 }
