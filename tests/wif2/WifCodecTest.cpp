@@ -30,8 +30,11 @@ TEST(WifCodec, RoundTripsOnPhotographs) {
   for (const char* sample : {"camera.pgm", "chelsea.ppm", "astronaut.ppm"}) {
     for (int bits : {8, 12, 16}) {
       for (int mode = 0; mode < 4; ++mode) {
+        // 16-bit samples: normal untiled and fast tiled, on a part of the picture (keeps the
+        // sanitizer run short).
+        if (bits != 8 && (mode == 1 || mode == 2)) continue;
         const Case c{sample, bits, (mode & 1) != 0, (mode & 2) != 0};
-        const Picture p = Make(c);
+        const Picture p = bits == 8 ? Make(c) : Crop(Make(c), 300, 260);
         double previous = INFINITY;
         // 16-bit colour codes its chroma low band 2^(2s) finer than 8-bit colour, so fine
         // qualities outgrow the chunk length field there.
