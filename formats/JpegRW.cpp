@@ -312,10 +312,8 @@ int JpegRW::GetInfo(const char* fileName, vuFileInfo* info) {
 }
 
 void* JpegRW::GetOutOptions(int) {
-  int quality = 80;
-  if (!vuPlatform().JpegSaveOptionsDialog(&quality)) return nullptr;
-  auto* options = new vuJpegSaveOptions;
-  options->quality = std::clamp(quality, 1, 100);
+  vuJpegSaveOptions* options = vuPlatform().AskJpegSaveOptions();
+  if (options) options->quality = std::clamp(options->quality, 1, 100);
   return options;
 }
 

@@ -57,15 +57,16 @@ std::string GreyPhoto(const TempDir& dir, int width, int height) {
 
 // A platform whose quality dialog answers as told.
 struct DialogPlatform : vuRecordingPlatform {
-  bool JpegSaveOptionsDialog(int* quality) override {
-    shownWith = *quality;
-    if (cancel) return false;
-    *quality = choice;
-    return true;
+  vuJpegSaveOptions* AskJpegSaveOptions() override {
+    ++shown;
+    if (cancel) return nullptr;
+    auto* options = new vuJpegSaveOptions;
+    options->quality = choice;
+    return options;
   }
   bool cancel = false;
   int choice = 80;
-  int shownWith = -1;
+  int shown = 0;
 };
 
 } // namespace
@@ -310,13 +311,15 @@ TEST(Jpeg, QualityDialogGoesThroughThePlatform) {
     platform.choice = choice;
     auto* options = static_cast<vuJpegSaveOptions*>(writer.GetOutOptions(0));
     ASSERT_NE(options, nullptr);
-    EXPECT_EQ(platform.shownWith, 80);
     EXPECT_EQ(options->quality, expected);
     EXPECT_EQ(options->reserved, 6);
     writer.FreeOutOptions(options);
   }
   platform.cancel = true;
   EXPECT_EQ(writer.GetOutOptions(0), nullptr);
+  EXPECT_EQ(platform.shown, 4);
+  EXPECT_EQ(vuJpegSaveOptions{}.quality, 80); // what the dialog starts from
+  EXPECT_EQ(vuJpegSaveOptions{}.reserved, 6);
   // Registry and save table: JPEG takes grey and colour.
   auto colourTypes = vuSaveTypesFor(BM_24BIT);
   EXPECT_NE(std::find(colourTypes.begin(), colourTypes.end(), 12), colourTypes.end());
