@@ -121,3 +121,16 @@ TEST(ConvertCommand, BatchConvertsWhatItCanAndReportsTheRest) {
   }
   EXPECT_EQ(Convert("--batch -o " + Quote(dir.Path("o")) + " " + Quote(dir.Path("broken.ppm"))), 2);
 }
+
+TEST(ConvertCommand, QualityOutsideTheOutputTypesRangeIsBadUsage) {
+  TempDir dir;
+  std::string sample = Quote(vutest::Sample("camera.pgm"));
+  std::string output;
+  EXPECT_EQ(Convert(sample + " " + Quote(dir.Path("a.jpg")) + " -q 101", &output), 2);
+  EXPECT_NE(output.find("JPEG quality must be 1..100"), std::string::npos);
+  EXPECT_EQ(Convert(sample + " " + Quote(dir.Path("a.wif")) + " -q 256"), 2);
+  EXPECT_EQ(Convert(sample + " " + Quote(dir.Path("a.bmp")) + " -q 50"), 2);
+  EXPECT_EQ(Convert("--batch --to jpg -o " + Quote(dir.Path("o")) + " -q 300 " + sample), 2);
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("a.jpg")));
+  EXPECT_EQ(Convert(sample + " " + Quote(dir.Path("a.jpg")) + " -q 100"), 0);
+}
