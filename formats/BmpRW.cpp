@@ -10,6 +10,7 @@ namespace {
 constexpr uint32_t kCompressionNone = 0;
 constexpr uint32_t kCompressionRle8 = 1;
 constexpr uint32_t kCompressionRle4 = 2;
+constexpr uint32_t kCompressionBitFields = 3;
 constexpr int kFileHeaderSize = 14;
 constexpr int kCoreHeaderSize = 12; // the old 12-byte header with 16-bit sizes
 
@@ -22,6 +23,8 @@ struct BmpHeader {
   uint32_t compression = 0;
   uint32_t colorsUsed = 0;
   uint32_t colorsImportant = 0;
+  uint32_t masks[3] = {0, 0, 0}; // red, green, blue for bit-field files
+  int64_t masksAfterHeader = 0;  // bytes of masks stored behind a 40-byte header
 };
 
 } // namespace
@@ -50,11 +53,20 @@ static int ReadHeaders(const vuRWImage& rw, FILE* stream, BmpHeader* h) {
     rw.ReadLong(stream);
     h->colorsUsed = static_cast<uint32_t>(rw.ReadLong(stream));
     h->colorsImportant = static_cast<uint32_t>(rw.ReadLong(stream));
+    if (h->compression == kCompressionBitFields) {
+      if (h->headerSize == 40) h->masksAfterHeader = 12;
+      if (h->headerSize >= 52 || h->headerSize == 40) {
+        for (uint32_t& mask : h->masks)
+          mask = static_cast<uint32_t>(rw.ReadLong(stream));
+      }
+    }
   } else {
     return -2;
   }
   if (std::feof(stream)) return -2;
-  return std::fseek(stream, kFileHeaderSize + h->headerSize, SEEK_SET) == 0 ? 0 : -2;
+  return std::fseek(stream, kFileHeaderSize + h->headerSize + h->masksAfterHeader, SEEK_SET) == 0
+             ? 0
+             : -2;
 }
 
 int BmpRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**, uint8_t**,
@@ -92,10 +104,13 @@ int BmpRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
                             h.bitCount == 4 ? VU_MB_OKCANCEL : VU_MB_OK, VU_ICON_NONE);
     return -2;
   }
-  if ((h.bitCount == 1 || h.bitCount == 24 || h.bitCount == 32) &&
-      h.compression != kCompressionNone) {
-    return -2;
-  }
+  // 32-bit pixels may state their layout as bit fields; only the usual blue-green-red bytes are
+  // read.
+  bool standardMasks =
+      h.masks[0] == 0x00FF0000 && h.masks[1] == 0x0000FF00 && h.masks[2] == 0x000000FF;
+  bool plain = h.compression == kCompressionNone ||
+               (h.bitCount == 32 && h.compression == kCompressionBitFields && standardMasks);
+  if ((h.bitCount == 1 || h.bitCount == 24 || h.bitCount == 32) && !plain) return -2;
 
   // Sizes the data model can hold; run-length files are always bottom-up.
   bool topDown = h.height < 0;
@@ -112,7 +127,7 @@ int BmpRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
   if (colorCount == 0) colorCount = h.bitCount <= 8 ? (1 << h.bitCount) : h.colorsImportant;
   if (h.bitCount <= 8 && colorCount > (1 << h.bitCount)) return -2;
   int entrySize = h.headerSize == kCoreHeaderSize ? 3 : 4;
-  int64_t tableEnd = kFileHeaderSize + h.headerSize + entrySize * colorCount;
+  int64_t tableEnd = kFileHeaderSize + h.headerSize + h.masksAfterHeader + entrySize * colorCount;
   int64_t fileSize = vuFileSize(stream);
   if (h.bitCount > 8) colorCount = 0; // a table in a true-colour file is only read past
   // The pixels start at the offset the file gives; a missing or impossible offset means right
@@ -139,9 +154,9 @@ int BmpRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
 
   int64_t consumed = 0;
   if (h.compression == kCompressionRle8) {
-    consumed = ReadRle8(stream);
+    consumed = ReadRunLength(stream, 8);
   } else if (h.compression == kCompressionRle4) {
-    consumed = ReadRle4(stream);
+    consumed = ReadRunLength(stream, 4);
   } else {
     std::vector<uint8_t> raw(fileStride);
     std::vector<uint16_t> values(size_t(width) * 3);
@@ -177,52 +192,14 @@ int BmpRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
   return 0;
 }
 
-int64_t BmpRW::ReadRle8(FILE* stream) {
+int64_t BmpRW::ReadRunLength(FILE* stream, int bitsPerPixel) {
   int width = image->Width(), height = image->Height();
+  bool nibbles = bitsPerPixel == 4;
   int64_t x = 0, y = 0, consumed = 0;
-  auto put = [&](int value) {
-    if (x < width && y < height) image->Row(static_cast<int>(y))[x] = static_cast<uint8_t>(value);
-    ++x;
-  };
-  while (y < height) {
-    int n = ReadByte(stream);
-    if (n == EOF) break;
-    int v = ReadByte(stream);
-    if (v == EOF) break;
-    consumed += 2;
-    if (n > 0) {
-      for (int k = 0; k < n; ++k)
-        put(v);
-    } else if (v == 0) {
-      ++y;
-      x = 0;
-    } else if (v == 1) {
-      break;
-    } else if (v == 2) {
-      int dx = ReadByte(stream), dy = ReadByte(stream);
-      if (dx == EOF || dy == EOF) break;
-      consumed += 2;
-      x += dx;
-      y += dy;
-    } else {
-      for (int k = 0; k < v; ++k) {
-        int b = ReadByte(stream);
-        if (b == EOF) return consumed;
-        ++consumed;
-        put(b);
-      }
-      if (v % 2) ReadByte(stream);
-    }
-  }
-  return consumed;
-}
-
-int64_t BmpRW::ReadRle4(FILE* stream) {
-  int width = image->Width(), height = image->Height();
-  int64_t x = 0, y = 0, consumed = 0;
+  // Pixels past the row or the image are dropped: a stream never writes outside the bitmap.
   auto put = [&](int value) {
     if (x < width && y < height) {
-      uint16_t pixel[4] = {static_cast<uint16_t>(value & 15), 0, 0, 0};
+      uint16_t pixel[4] = {static_cast<uint16_t>(nibbles ? value & 15 : value & 255), 0, 0, 0};
       image->accessor->SetRaw(static_cast<int>(x), static_cast<int>(y), pixel);
     }
     ++x;
@@ -234,8 +211,9 @@ int64_t BmpRW::ReadRle4(FILE* stream) {
     if (v == EOF) break;
     consumed += 2;
     if (n > 0) {
+      // An encoded run; 4-bit runs alternate the high and the low nibble.
       for (int k = 0; k < n; ++k)
-        put(k % 2 == 0 ? v >> 4 : v);
+        put(nibbles && k % 2 == 0 ? v >> 4 : v);
     } else if (v == 0) {
       ++y;
       x = 0;
@@ -248,11 +226,16 @@ int64_t BmpRW::ReadRle4(FILE* stream) {
       x += dx;
       y += dy;
     } else {
-      int bytes = (v + 1) / 2;
+      // An absolute run of v pixels, padded to a whole number of 16-bit words.
+      int bytes = nibbles ? (v + 1) / 2 : v;
       for (int k = 0; k < bytes; ++k) {
         int b = ReadByte(stream);
         if (b == EOF) return consumed;
         ++consumed;
+        if (!nibbles) {
+          put(b);
+          continue;
+        }
         put(b >> 4);
         if (2 * k + 1 < v) put(b);
       }

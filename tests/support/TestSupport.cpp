@@ -155,4 +155,31 @@ double Psnr(vuImage& a, vuImage& b) {
   return 10.0 * std::log10(peak * peak / (sum / double(count)));
 }
 
+std::vector<uint8_t> RgbBytesTopDown(vuImage& image) {
+  std::vector<uint8_t> rgb;
+  rgb.reserve(size_t(image.Width()) * image.Height() * 3);
+  for (int y = image.Height() - 1; y >= 0; --y) {
+    for (int x = 0; x < image.Width(); ++x) {
+      uint16_t pixel[4] = {0, 0, 0, 0};
+      image.accessor->GetRGB(x, y, pixel);
+      for (int k = 0; k < 3; ++k)
+        rgb.push_back(static_cast<uint8_t>(pixel[k]));
+    }
+  }
+  return rgb;
+}
+
+bool ImageMagickRgb(const std::string& file, std::vector<uint8_t>* rgb, int* width, int* height) {
+  if (!HaveProgram("convert") || !HaveProgram("identify")) return false;
+  std::string size;
+  if (RunCommand("identify -format '%w %h' " + Quote(file + "[0]"), &size) != 0) return false;
+  if (std::sscanf(size.c_str(), "%d %d", width, height) != 2) return false;
+  TempDir dir;
+  std::string raw = dir.Path("pixels.rgb");
+  if (RunCommand("convert " + Quote(file + "[0]") + " -depth 8 rgb:" + Quote(raw)) != 0)
+    return false;
+  *rgb = ReadFileBytes(raw);
+  return rgb->size() == size_t(*width) * size_t(*height) * 3;
+}
+
 } // namespace vutest

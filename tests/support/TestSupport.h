@@ -61,4 +61,10 @@ bool SamePixels(vuImage& a, vuImage& b, std::string* why = nullptr);
 // format; infinity when identical.
 double Psnr(vuImage& a, vuImage& b);
 
+// The image's colours as 8-bit red, green, blue bytes, top row first (GetRGB of every pixel).
+std::vector<uint8_t> RgbBytesTopDown(vuImage& image);
+// The colours of a file as ImageMagick decodes them (8-bit red, green, blue, top row first), with
+// its width and height; false when ImageMagick is missing or fails.
+bool ImageMagickRgb(const std::string& file, std::vector<uint8_t>* rgb, int* width, int* height);
+
 } // namespace vutest
