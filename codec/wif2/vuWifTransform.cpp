@@ -1,6 +1,11 @@
 #include "codec/wif2/vuWifTransform.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 #include <cstring>
 
 namespace {
@@ -16,6 +21,27 @@ template <typename T> void ReflectMargins(T* line, int n) {
   }
 }
 } // namespace
+
+void* vuWifAllocateLarge(size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  constexpr size_t kHuge = size_t(2) << 20;
+  if (bytes >= 2 * kHuge) {
+    const size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;
+    void* block = std::aligned_alloc(kHuge, rounded);
+    if (!block) throw std::bad_alloc();
+    madvise(block, rounded, MADV_HUGEPAGE);
+    return block;
+  }
+#endif
+  void* block = std::malloc(bytes ? bytes : 1);
+  if (!block) throw std::bad_alloc();
+  return block;
+}
+
+void vuWifFreeLarge(void* block, size_t bytes) {
+  (void)bytes;
+  std::free(block);
+}
 
 int vuWifChooseLevels(int tileWidth, int tileHeight) {
   int m = std::min(tileWidth, tileHeight);

@@ -9,20 +9,32 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "codec/wif2/vuWifQuantize.h"
 
+// Large work arrays: huge pages where the system offers them on request (a whole-image plane
+// otherwise costs one page fault per 4 KB).
+void* vuWifAllocateLarge(size_t bytes);
+void vuWifFreeLarge(void* block, size_t bytes);
+
 // Allocates without clearing: every work array is written in full before it is read, and clearing
 // big fresh blocks only costs time.
-template <typename T> struct vuWifNoInitAllocator : std::allocator<T> {
-  template <typename U> struct rebind { using other = vuWifNoInitAllocator<U>; };
+template <typename T> struct vuWifNoInitAllocator {
+  using value_type = T;
   vuWifNoInitAllocator() = default;
   template <typename U> vuWifNoInitAllocator(const vuWifNoInitAllocator<U>&) {}
+  T* allocate(size_t n) {
+    if (n > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+    return static_cast<T*>(vuWifAllocateLarge(n * sizeof(T)));
+  }
+  void deallocate(T* p, size_t n) { vuWifFreeLarge(p, n * sizeof(T)); }
   template <typename U> void construct(U* p) { ::new (static_cast<void*>(p)) U; }
   template <typename U, typename... Args> void construct(U* p, Args&&... args) {
     ::new (static_cast<void*>(p)) U(static_cast<Args&&>(args)...);
   }
+  template <typename U> bool operator==(const vuWifNoInitAllocator<U>&) const { return true; }
 };
 template <typename T> using vuWifBuffer = std::vector<T, vuWifNoInitAllocator<T>>;
 
