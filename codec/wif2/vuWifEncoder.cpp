@@ -28,19 +28,29 @@ void vuWifEncoder::Start(const uint8_t* pixels, int64_t rowBytes) {
   }
   coder_ = vuWifTileCoder::Create(params_);
   reader_ = std::make_unique<vuWifTileReader>(pixels, rowBytes, params_);
-  tile_.resize(static_cast<size_t>(params_.tileWidth) * params_.tileHeight *
-               (params_.colour ? 3 : 1));
   const std::vector<uint8_t> header = vuWifWriteHeader(params_, kWifComment);
   sink_->insert(sink_->end(), header.begin(), header.end());
 }
 
+namespace {
+// The planes of one tile straight from the pixels, a row at a time: no whole-tile copy.
+class TileFromPixels final : public vuWifTileRows {
+public:
+  TileFromPixels(const vuWifTileReader& reader, int tile) : reader_(reader), tile_(tile) {}
+  void Row(int plane, int r, int32_t* out) const override { reader_.ReadRow(tile_, plane, r, out); }
+
+private:
+  const vuWifTileReader& reader_;
+  int tile_;
+};
+} // namespace
+
 int vuWifEncoder::EncodeAll() {
   const int tiles = reader_->Tiling().count;
   for (int t = 0; t < tiles; ++t) {
-    reader_->ReadTile(t, tile_.data());
     const size_t marker = sink_->size();
     sink_->resize(marker + kWifChunkMarkerBytes);
-    coder_->CodeTile(tile_.data(), sink_);
+    coder_->CodeTile(TileFromPixels(*reader_, t), sink_);
     const int64_t length = static_cast<int64_t>(sink_->size() - marker);
     if (length > longestChunk_) longestChunk_ = length;
     if (length > kWifMaxChunkLength) return -1;

@@ -37,6 +37,5 @@ private:
   std::vector<uint8_t>* sink_;
   std::unique_ptr<vuWifTileReader> reader_;
   std::unique_ptr<vuWifTileCoder> coder_;
-  vuWifBuffer<int32_t> tile_;
   int64_t longestChunk_ = 0;
 };

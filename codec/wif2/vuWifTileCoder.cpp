@@ -8,10 +8,23 @@
 
 namespace {
 
+// One plane of a tile source.
+class PlaneOf final : public vuWifRowSource {
+public:
+  PlaneOf(const vuWifTileRows& source, int plane) : source_(source), plane_(plane) {}
+  void Row(int r, int32_t* out) const override { source_.Row(plane_, r, out); }
+
+private:
+  const vuWifTileRows& source_;
+  int plane_;
+};
+
 template <typename T> class TileCoder final : public vuWifTileCoder {
 public:
+  using vuWifTileCoder::CodeTile;
   explicit TileCoder(const vuWifParams& p)
-      : params_(p), writer_(nullptr), shift_(p.sampleBytes == 2 ? p.significantBits - 8 : 0) {
+      : vuWifTileCoder(p.tileWidth, p.tileHeight), params_(p), writer_(nullptr),
+        shift_(p.sampleBytes == 2 ? p.significantBits - 8 : 0) {
     width_ = p.tileWidth;
     height_ = p.tileHeight;
     levels_ = p.levels;
@@ -21,20 +34,19 @@ public:
     coded_.resize(static_cast<size_t>(w2) * h2);
   }
 
-  void CodeTile(const int32_t* planes, std::vector<uint8_t>* out) override {
+  void CodeTile(const vuWifTileRows& source, std::vector<uint8_t>* out) override {
     writer_ = vuBitWriter(out);
-    const size_t planeSize = static_cast<size_t>(width_) * height_;
     if (!params_.colour) {
-      CodeLuma(planes, shift_);
+      CodeLuma(PlaneOf(source, 0), shift_);
       return;
     }
-    CodeChroma(planes + planeSize);
-    CodeChroma(planes + 2 * planeSize);
-    CodeLuma(planes, shift_ + 2);
+    CodeChroma(PlaneOf(source, 1));
+    CodeChroma(PlaneOf(source, 2));
+    CodeLuma(PlaneOf(source, 0), shift_ + 2);
   }
 
 private:
-  void CodeLuma(const int32_t* plane, int extraBits) {
+  void CodeLuma(const vuWifRowSource& plane, int extraBits) {
     const bool fast = params_.fastFilter != 0;
     const vuWifSteps steps = vuWifLumaSteps(params_.quality, fast, extraBits);
     vuWifForwardFirstLevel<T>(plane, width_, height_, fast, static_cast<T>(steps.firstLevel),
@@ -42,9 +54,10 @@ private:
     CodeBands(static_cast<T>(steps.lowBand));
   }
 
-  void CodeChroma(const int32_t* plane) {
+  void CodeChroma(const vuWifRowSource& plane) {
     const vuWifSteps steps = vuWifChromaSteps(params_.quality, shift_);
-    vuWifForwardChroma<T>(plane, width_, height_, shift_, static_cast<T>(steps.firstLevel), bands_);
+    vuWifForwardChroma<T>(plane, width_, height_, shift_, static_cast<T>(steps.firstLevel), bands_,
+                          scratch_);
     CodeBands(static_cast<T>(steps.lowBand));
   }
 
@@ -92,6 +105,27 @@ private:
 };
 
 } // namespace
+
+namespace {
+class MemoryPlanes final : public vuWifTileRows {
+public:
+  MemoryPlanes(const int32_t* planes, int w, int h) : planes_(planes), w_(w), h_(h) {}
+  void Row(int plane, int r, int32_t* out) const override {
+    const int32_t* row = planes_ + (static_cast<size_t>(plane) * h_ + r) * w_;
+    for (int x = 0; x < w_; ++x)
+      out[x] = row[x];
+  }
+
+private:
+  const int32_t* planes_;
+  int w_;
+  int h_;
+};
+} // namespace
+
+void vuWifTileCoder::CodeTile(const int32_t* planes, std::vector<uint8_t>* out) {
+  CodeTile(MemoryPlanes(planes, tileWidth_, tileHeight_), out);
+}
 
 std::unique_ptr<vuWifTileCoder> vuWifTileCoder::Create(const vuWifParams& params) {
   if (params.sampleBytes == 2) return std::make_unique<TileCoder<int64_t>>(params);

@@ -63,3 +63,45 @@ void vuWifTileReader::ReadTile(int t, int32_t* planes) const {
     }
   }
 }
+
+void vuWifTileReader::ReadRow(int t, int plane, int r, int32_t* out) const {
+  const int tw = tiling_.tileWidth;
+  const int x0 = tiling_.X0(t);
+  const int y0 = tiling_.Y0(t);
+  const int n = y0 + r < params_.height ? std::min(params_.width - x0, tw) : 0;
+  const bool wide = params_.sampleBytes == 2;
+  if (n <= 0) {
+    std::fill(out, out + tw, 0);
+    return;
+  }
+  const uint8_t* row = pixels_ + static_cast<int64_t>(y0 + r) * rowBytes_;
+  if (!params_.colour) {
+    if (wide) {
+      const uint8_t* p = row + static_cast<int64_t>(x0) * 2;
+      for (int x = 0; x < n; ++x)
+        out[x] = p[2 * x] | (p[2 * x + 1] << 8);
+    } else {
+      const uint8_t* p = row + x0;
+      for (int x = 0; x < n; ++x)
+        out[x] = p[x];
+    }
+  } else {
+    const int bytes = wide ? 6 : 3;
+    const uint8_t* p = row + static_cast<int64_t>(x0) * bytes;
+    for (int x = 0; x < n; ++x, p += bytes) {
+      int32_t s0, s1, s2;
+      if (wide) {
+        s0 = p[0] | (p[1] << 8);
+        s1 = p[2] | (p[3] << 8);
+        s2 = p[4] | (p[5] << 8);
+      } else {
+        s0 = p[0];
+        s1 = p[1];
+        s2 = p[2];
+      }
+      const int32_t y = s0 + 2 * s1 + s2;
+      out[x] = plane == 0 ? y : plane == 1 ? (y >> 2) - s0 : (y >> 2) - s2;
+    }
+  }
+  std::fill(out + n, out + tw, 0);
+}

@@ -16,6 +16,9 @@ public:
   // Fills the planes of tile t (grey, or Y, C1, C2), each tile width x tile height values; the
   // parts of a partial tile outside the image are 0.
   void ReadTile(int t, int32_t* planes) const;
+  // Row r of one plane of tile t (0: Y or grey, 1: C1, 2: C2), tile width values, computed from
+  // the pixels (0 outside the image).
+  void ReadRow(int t, int plane, int r, int32_t* out) const;
   const vuWifTiling& Tiling() const { return tiling_; }
 
 private:

@@ -101,18 +101,21 @@ void vuWifAnalysisRow(const int32_t* row, int w, int W, bool fast, T* line, T* l
 }
 
 template <typename T>
-void vuWifForwardFirstLevel(const int32_t* plane, int w, int h, bool fast, T detailStep,
+void vuWifForwardFirstLevel(const vuWifRowSource& rows, int w, int h, bool fast, T detailStep,
                             vuWifBands<T>& bands, vuWifTransformScratch<T>& scratch) {
   const int w2 = bands.w2;
   const int h2 = bands.h2;
   const int W = 2 * w2;
   scratch.line.resize(static_cast<size_t>(W) + 2 * kMargin);
   scratch.rows.resize(static_cast<size_t>(5) * 2 * w2);
+  scratch.input.resize(static_cast<size_t>(w));
   T* line = scratch.line.data();
+  int32_t* input = scratch.input.data();
   auto lo = [&](int n) { return scratch.rows.data() + static_cast<size_t>(n % 5) * 2 * w2; };
   auto hi = [&](int n) { return lo(n) + w2; };
   auto filter = [&](int n, int sourceRow) {
-    vuWifAnalysisRow<T>(plane + static_cast<size_t>(sourceRow) * w, w, W, fast, line, lo(n), hi(n));
+    rows.Row(sourceRow, input);
+    vuWifAnalysisRow<T>(input, w, W, fast, line, lo(n), hi(n));
   };
   auto copy = [&](int to, int from) {
     std::memcpy(lo(to), lo(from), sizeof(T) * 2 * static_cast<size_t>(w2));
@@ -169,8 +172,11 @@ void vuWifForwardFirstLevel(const int32_t* plane, int w, int h, bool fast, T det
 }
 
 template <typename T>
-void vuWifForwardChroma(const int32_t* plane, int w, int h, int shift, T divisor,
-                        vuWifBands<T>& bands) {
+void vuWifForwardChroma(const vuWifRowSource& rows, int w, int h, int shift, T divisor,
+                        vuWifBands<T>& bands, vuWifTransformScratch<T>& scratch) {
+  scratch.input.resize(2 * static_cast<size_t>(w));
+  int32_t* top = scratch.input.data();
+  int32_t* bottom = top + w;
   const int w2 = bands.w2;
   const int h2 = bands.h2;
   const int blocksAcross = (w + 1) / 2;
@@ -187,8 +193,11 @@ void vuWifForwardChroma(const int32_t* plane, int w, int h, int shift, T divisor
       std::fill(hh, hh + w2, T(0));
       continue;
     }
-    const int32_t* top = plane + static_cast<size_t>(2 * y) * w;
-    const int32_t* bottom = plane + static_cast<size_t>(std::min(2 * y + 1, h - 1)) * w;
+    rows.Row(2 * y, top);
+    if (2 * y + 1 < h)
+      rows.Row(2 * y + 1, bottom);
+    else
+      std::memcpy(bottom, top, sizeof(int32_t) * static_cast<size_t>(w));
     for (int x = 0; x < w2; ++x) {
       if (x >= blocksAcross) {
         ll[x] = hl[x] = lh[x] = hh[x] = 0;
@@ -536,9 +545,10 @@ template <typename V> void vuWifUnpredictLowBand(V* c, int a, int b) {
 
 #define VU_WIF_INSTANTIATE(T)                                                                      \
   template struct vuWifBands<T>;                                                                   \
-  template void vuWifForwardFirstLevel<T>(const int32_t*, int, int, bool, T, vuWifBands<T>&,       \
-                                          vuWifTransformScratch<T>&);                              \
-  template void vuWifForwardChroma<T>(const int32_t*, int, int, int, T, vuWifBands<T>&);           \
+  template void vuWifForwardFirstLevel<T>(const vuWifRowSource&, int, int, bool, T,                \
+                                          vuWifBands<T>&, vuWifTransformScratch<T>&);              \
+  template void vuWifForwardChroma<T>(const vuWifRowSource&, int, int, int, T, vuWifBands<T>&,     \
+                                      vuWifTransformScratch<T>&);                                  \
   template void vuWifForwardFurtherLevels<T>(vuWifBands<T>&, int, vuWifTransformScratch<T>&);      \
   template void vuWifInverseFurtherLevels<T>(vuWifBands<T>&, int, vuWifTransformScratch<T>&);      \
   template void vuWifInverseFirstLevel<T>(const vuWifBands<T>&, int, int, bool, vuWifOutputScale,  \

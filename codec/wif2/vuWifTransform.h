@@ -93,21 +93,56 @@ template <typename T> struct vuWifTransformScratch {
   vuWifBuffer<T> line2;
   vuWifBuffer<T> rows;         // five filtered rows (encoder) or a band-sized area (further levels)
   vuWifBuffer<int32_t> output; // one output row of the inverse first level
+  vuWifBuffer<int32_t> input;  // input rows of the forward steps
   std::vector<const T*> pointers;
+};
+
+// Gives the rows of a plane on request (from a buffer of planes, or straight from the pixels).
+class vuWifRowSource {
+public:
+  virtual ~vuWifRowSource() = default;
+  // Row r (0 .. h - 1) of a plane w values wide, into out[0 .. w - 1].
+  virtual void Row(int r, int32_t* out) const = 0;
+};
+
+// The rows of a plane held in memory, w values a row.
+class vuWifPlaneRows final : public vuWifRowSource {
+public:
+  vuWifPlaneRows(const int32_t* plane, int w) : plane_(plane), w_(w) {}
+  void Row(int r, int32_t* out) const override {
+    const int32_t* row = plane_ + static_cast<size_t>(r) * w_;
+    for (int x = 0; x < w_; ++x)
+      out[x] = row[x];
+  }
+
+private:
+  const int32_t* plane_;
+  int w_;
 };
 
 // First level of a grey or luma plane (w x h samples, padded size W x H). The detail bands are
 // quantised with `detailStep` as they are produced; the low band is not.
 template <typename T>
-void vuWifForwardFirstLevel(const int32_t* plane, int w, int h, bool fast, T detailStep,
+void vuWifForwardFirstLevel(const vuWifRowSource& rows, int w, int h, bool fast, T detailStep,
                             vuWifBands<T>& bands, vuWifTransformScratch<T>& scratch);
+template <typename T>
+void vuWifForwardFirstLevel(const int32_t* plane, int w, int h, bool fast, T detailStep,
+                            vuWifBands<T>& bands, vuWifTransformScratch<T>& scratch) {
+  vuWifForwardFirstLevel<T>(vuWifPlaneRows(plane, w), w, h, fast, detailStep, bands, scratch);
+}
 
 // The 2 x 2 step of a chroma plane: LL = block sum * 2^(shift+4), the differences divided
 // (truncating) by `divisor`. Blocks outside the plane give 0; samples past the last column or row
 // repeat it.
 template <typename T>
+void vuWifForwardChroma(const vuWifRowSource& rows, int w, int h, int shift, T divisor,
+                        vuWifBands<T>& bands, vuWifTransformScratch<T>& scratch);
+template <typename T>
 void vuWifForwardChroma(const int32_t* plane, int w, int h, int shift, T divisor,
-                        vuWifBands<T>& bands);
+                        vuWifBands<T>& bands) {
+  vuWifTransformScratch<T> scratch;
+  vuWifForwardChroma<T>(vuWifPlaneRows(plane, w), w, h, shift, divisor, bands, scratch);
+}
 
 // levels - 1 further 5/3 levels on the low band (in place, row length bands.w2).
 template <typename T>
