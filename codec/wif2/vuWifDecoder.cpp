@@ -18,8 +18,6 @@ int vuWifDecoder::Create(vuWifByteSource* source) {
   tiling_ = vuWifMakeTiling(params_);
   try {
     tileDecoder_ = vuWifTileDecoder::Create(params_);
-    tile_.assign(
-        static_cast<size_t>(params_.tileWidth) * params_.tileHeight * (params_.colour ? 3 : 1), 0);
   } catch (const std::bad_alloc&) {
     return -3;
   }
@@ -69,29 +67,23 @@ uint8_t* vuWifDecoder::AllocateBuffer() {
 }
 
 namespace {
-// Puts the luma rows of one tile into the pixels, with the tile's chroma.
-class TileRows final : public vuWifRowSink {
+// Puts the decoded rows of one tile into the pixels.
+class TileRows final : public vuWifTileRowSink {
 public:
-  TileRows(const vuWifTileWriter& writer, int tile, const int32_t* chroma, const vuWifParams& p)
-      : writer_(writer), tile_(tile), c1_(chroma),
-        c2_(chroma + static_cast<size_t>(p.tileWidth) * p.tileHeight), width_(p.tileWidth) {}
-  void Row(int y, const int32_t* values) override {
-    const size_t offset = static_cast<size_t>(y) * width_;
-    writer_.WriteRow(tile_, y, values, c1_ + offset, c2_ + offset);
+  TileRows(const vuWifTileWriter& writer, int tile) : writer_(writer), tile_(tile) {}
+  void Row(int y, const int32_t* luma, const int32_t* c1, const int32_t* c2) override {
+    writer_.WriteRow(tile_, y, luma, c1, c2);
   }
 
 private:
   const vuWifTileWriter& writer_;
   int tile_;
-  const int32_t* c1_;
-  const int32_t* c2_;
-  int width_;
 };
 } // namespace
 
 void vuWifDecoder::DecodeInto(int t) {
-  TileRows rows(*tileWriter_, t, tile_.data(), params_);
-  tileDecoder_->DecodeTile(source_, tile_.data(), rows);
+  TileRows rows(*tileWriter_, t);
+  tileDecoder_->DecodeTile(source_, rows);
 }
 
 uint8_t* vuWifDecoder::DecodeAll() {

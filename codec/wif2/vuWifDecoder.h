@@ -76,7 +76,6 @@ private:
   vuWifTiling tiling_;
   std::unique_ptr<vuWifTileDecoder> tileDecoder_;
   std::unique_ptr<vuWifTileWriter> tileWriter_;
-  vuWifBuffer<int32_t> tile_; // the chroma planes of a colour tile
   uint8_t* buffer_ = nullptr;
   int64_t rowBytes_ = 0;
   bool callerBuffer_ = false;

@@ -9,13 +9,20 @@
 #include "codec/wif2/vuWifParams.h"
 #include "codec/wif2/vuWifTransform.h"
 
+// Receives the decoded rows of a tile: luma (or grey) and, for colour, the two chroma rows.
+class vuWifTileRowSink {
+public:
+  virtual ~vuWifTileRowSink() = default;
+  virtual void Row(int y, const int32_t* luma, const int32_t* c1, const int32_t* c2) = 0;
+};
+
 class vuWifTileDecoder {
 public:
   virtual ~vuWifTileDecoder() = default;
-  // Decodes one tile from the source, leaving it after the tile's last array: a colour tile's
-  // chroma into `chroma` (C1 then C2, tile width x tile height values each), then the luma (or
-  // grey) rows into `luma` as they come out of the inverse transform.
-  virtual void DecodeTile(vuWifByteSource* source, int32_t* chroma, vuWifRowSink& luma) = 0;
+  // Decodes one tile from the source, leaving it after the tile's last array. The rows go to
+  // `rows` from row 0 up as the inverse transform produces them (the chroma of a colour tile is
+  // kept whole inside the decoder, since it comes first in the file).
+  virtual void DecodeTile(vuWifByteSource* source, vuWifTileRowSink& rows) = 0;
   // The same into whole planes: Y (or grey), then C1 and C2 for colour.
   void DecodeTile(vuWifByteSource* source, int32_t* planes);
 

@@ -443,9 +443,19 @@ void vuWifInverseFirstLevel(const vuWifBands<T>& bands, int w, int h, bool fast,
   vuWifInverseFirstLevel<T>(bands, w, h, fast, scale, rows, scratch);
 }
 
-template <typename T>
-void vuWifInverseChroma(const vuWifBands<T>& bands, int w, int h, T base, int shift,
-                        int32_t* plane) {
+namespace {
+// Stores a chroma value; 16-bit planes saturate (8-bit pictures never come near their limits).
+template <typename C, typename T> inline C StoreChroma(T v) {
+  if constexpr (sizeof(C) == 2) {
+    return static_cast<C>(v < -32768 ? -32768 : v > 32767 ? 32767 : v);
+  } else {
+    return static_cast<C>(v);
+  }
+}
+} // namespace
+
+template <typename T, typename C>
+void vuWifInverseChroma(const vuWifBands<T>& bands, int w, int h, T base, int shift, C* plane) {
   const int w2 = bands.w2;
   const int blocksAcross = (w + 1) / 2;
   const int blocksDown = (h + 1) / 2;
@@ -454,19 +464,19 @@ void vuWifInverseChroma(const vuWifBands<T>& bands, int w, int h, T base, int sh
     const T* hl = bands.hl.data() + static_cast<size_t>(y) * w2;
     const T* lh = bands.lh.data() + static_cast<size_t>(y) * w2;
     const T* hh = bands.hh.data() + static_cast<size_t>(y) * w2;
-    int32_t* top = plane + static_cast<size_t>(2 * y) * w;
-    int32_t* bottom = 2 * y + 1 < h ? top + w : nullptr;
+    C* top = plane + static_cast<size_t>(2 * y) * w;
+    C* bottom = 2 * y + 1 < h ? top + w : nullptr;
     for (int x = 0; x < blocksAcross; ++x) {
       const T a = ((ll[x] + hl[x] + lh[x] + hh[x]) * base) >> shift;
       const T b = ((ll[x] - hl[x] + lh[x] - hh[x]) * base) >> shift;
       const T c = ((ll[x] + hl[x] - lh[x] - hh[x]) * base) >> shift;
       const T d = ((ll[x] - hl[x] - lh[x] + hh[x]) * base) >> shift;
       const bool right = 2 * x + 1 < w;
-      top[2 * x] = static_cast<int32_t>(a);
-      if (right) top[2 * x + 1] = static_cast<int32_t>(b);
+      top[2 * x] = StoreChroma<C>(a);
+      if (right) top[2 * x + 1] = StoreChroma<C>(b);
       if (bottom) {
-        bottom[2 * x] = static_cast<int32_t>(c);
-        if (right) bottom[2 * x + 1] = static_cast<int32_t>(d);
+        bottom[2 * x] = StoreChroma<C>(c);
+        if (right) bottom[2 * x + 1] = StoreChroma<C>(d);
       }
     }
   }
@@ -555,12 +565,14 @@ template <typename V> void vuWifUnpredictLowBand(V* c, int a, int b) {
                                           int32_t*, vuWifTransformScratch<T>&);                    \
   template void vuWifInverseFirstLevel<T>(const vuWifBands<T>&, int, int, bool, vuWifOutputScale,  \
                                           vuWifRowSink&, vuWifTransformScratch<T>&);               \
-  template void vuWifInverseChroma<T>(const vuWifBands<T>&, int, int, T, int, int32_t*);           \
+  template void vuWifInverseChroma<T, int32_t>(const vuWifBands<T>&, int, int, T, int, int32_t*);  \
   template void vuWifToCodingOrder<T, int32_t>(const T*, int, int, int, int32_t*);                 \
   template void vuWifFromCodingOrder<T>(const T*, int, int, int, T, T*);                           \
   template void vuWifUnpredictLowBand<T>(T*, int, int);
 
 VU_WIF_INSTANTIATE(int32_t)
 VU_WIF_INSTANTIATE(int64_t)
+template void vuWifInverseChroma<int32_t, int16_t>(const vuWifBands<int32_t>&, int, int, int32_t,
+                                                   int, int16_t*);
 template void vuWifToCodingOrder<int64_t, int64_t>(const int64_t*, int, int, int, int64_t*);
 template void vuWifPredictLowBand<int32_t>(int32_t*, int, int);

@@ -162,10 +162,10 @@ void vuWifInverseFirstLevel(const vuWifBands<T>& bands, int w, int h, bool fast,
                             vuWifOutputScale scale, int32_t* plane,
                             vuWifTransformScratch<T>& scratch);
 
-// Inverse 2 x 2 step into a w x h chroma plane: ((sum of the four) * base) >> shift.
-template <typename T>
-void vuWifInverseChroma(const vuWifBands<T>& bands, int w, int h, T base, int shift,
-                        int32_t* plane);
+// Inverse 2 x 2 step into a w x h chroma plane: ((sum of the four) * base) >> shift. C is
+// int16_t (saturating) for 8-bit pictures, int32_t otherwise.
+template <typename T, typename C>
+void vuWifInverseChroma(const vuWifBands<T>& bands, int w, int h, T base, int shift, C* plane);
 
 // out[c * rows + r] = in[r * cols + c] (the column-by-column order of a band), in blocks that
 // stay in the cache.
