@@ -1,10 +1,49 @@
 #include "cli/Info.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "cli/Convert.h"
+#include "codec/wif2/vuWifFormat.h"
 #include "formats/vuRWImage.h"
+#include "formats/vuRegistry.h"
+
+namespace {
+
+// The facts of a version-2 WIF header; other WIF files have none to show.
+void PrintWifHeader(const std::string& fileName) {
+  FILE* file = std::fopen(fileName.c_str(), "rb");
+  if (!file) return;
+  uint8_t header[kWifHeaderBytes];
+  size_t got = std::fread(header, 1, sizeof header, file);
+  if (got < sizeof header || std::memcmp(header, "WIF2", 4) != 0) {
+    std::fclose(file);
+    return;
+  }
+  vuWifParams p;
+  int commentLength = vuWifParseHeader(header, &p);
+  std::string comment(static_cast<size_t>(commentLength), '\0');
+  comment.resize(std::fread(comment.data(), 1, comment.size(), file));
+  std::fclose(file);
+  std::printf("  WIF version:    %d.%d\n", p.version, p.minorVersion);
+  std::printf("  WIF size:       %d x %d\n", p.width, p.height);
+  std::printf("  levels:         %d\n", p.levels);
+  std::printf("  quality:        %d\n", p.quality);
+  std::printf("  colour:         %s\n", p.colour ? "yes" : "no (grey)");
+  std::printf("  sample bytes:   %d\n", p.sampleBytes);
+  std::printf("  significant bits: %d\n", p.significantBits);
+  std::printf("  fast mode:      %s\n", p.fastFilter ? "yes" : "no");
+  if (p.tiled)
+    std::printf("  tiles:          %d x %d\n", p.tileWidth, p.tileHeight);
+  else
+    std::printf("  tiles:          no\n");
+  for (char& c : comment)
+    if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
+  std::printf("  comment:        \"%s\"\n", comment.c_str());
+}
+
+} // namespace
 
 bool PrintFileInfo(const std::string& fileName, std::string* error) {
   vuImage image;
@@ -31,5 +70,6 @@ bool PrintFileInfo(const std::string& fileName, std::string* error) {
   std::printf("  height:         %u\n", info.height);
   std::printf("  bits per pixel: %u\n", info.bitsPerPixel);
   std::printf("  file size:      %u bytes\n", info.fileSize);
+  if (type == VU_TYPE_WIF) PrintWifHeader(fileName);
   return true;
 }

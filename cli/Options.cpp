@@ -166,15 +166,22 @@ Options (before or after the file names):
 Image tools, applied in the order given before the file is written:
   --gray              to 8-bit grey (palette images through their table, colour by luminance)
   --rgb               to 24-bit colour
-  --colors N          reduce to an 8-bit palette of at most N colours
-  --reduce METHOD     method for --colors: median-cut (default), best, fast
+  --colors N          reduce to an 8-bit palette of at most N (1..256) colours
+  --reduce METHOD     method for --colors: median-cut (default; with error diffusion),
+                      best (exact colours, no diffusion) or fast (fixed 3-3-2 table of
+                      256 colours with error diffusion; needs --colors 256)
   --rotate 90|-90     rotate a quarter turn (90 is clockwise)
   --flip h|v          mirror left-right (h) or top-bottom (v)
   --crop X,Y,W,H      cut out W x H pixels at X, Y counted from the top-left corner
-  --filter NAME       a 3 x 3 filter by menu name (for example "Low Pass 1") or index
-  --invert            invert the colours
-  --brightness N      brightness -100..100 (grey and palette images)
-  --contrast N        contrast -100..100 (grey and palette images)
+  --filter NAME|N     a 3 x 3 filter of 8-bit grey or 24-bit images, by name or index:
+                      0 "Low Pass 1", 1 "Low Pass 2", 2 "Low Pass 3", 3 "High Pass 1",
+                      4 "High Pass 2", 5 "High Pass 3", 6 "Difference 1", 7 "Difference 2",
+                      8 "Difference 3", 9 "Laplace 1", 10 "Laplace 2", 11 "Laplace 3",
+                      12 "Laplace 4", 13 (no name); names ignore case
+  --invert            invert the colours (palette images: their colour table)
+  --brightness N      brightness -100..100 (grey and palette images: through the colour
+                      table; 24-bit colour is refused, use --gray first)
+  --contrast N        contrast -100..100 (as --brightness)
 
 Exit status: 0 success, 1 failure (one line "vuconvert: FILE: reason" on standard error),
 2 bad usage.

@@ -5,13 +5,14 @@
 #include "cli/Batch.h"
 #include "cli/Convert.h"
 #include "cli/FileTypes.h"
+#include "cli/ImageTools.h"
 #include "cli/Info.h"
 #include "cli/Options.h"
 
 int main(int argc, char** argv) {
   Options options;
   std::string error;
-  if (!ParseOptions(argc, argv, &options, &error)) {
+  if (!ParseOptions(argc, argv, &options, &error) || !CheckImageTools(options, &error)) {
     std::fprintf(stderr, "vuconvert: %s\nTry 'vuconvert --help'.\n", error.c_str());
     return 2;
   }

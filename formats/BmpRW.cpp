@@ -154,9 +154,9 @@ int BmpRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
 
   int64_t consumed = 0;
   if (h.compression == kCompressionRle8) {
-    consumed = ReadRle8(stream);
+    consumed = ReadRunLength(stream, 8);
   } else if (h.compression == kCompressionRle4) {
-    consumed = ReadRle4(stream);
+    consumed = ReadRunLength(stream, 4);
   } else {
     std::vector<uint8_t> raw(fileStride);
     std::vector<uint16_t> values(size_t(width) * 3);
@@ -192,52 +192,14 @@ int BmpRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
   return 0;
 }
 
-int64_t BmpRW::ReadRle8(FILE* stream) {
+int64_t BmpRW::ReadRunLength(FILE* stream, int bitsPerPixel) {
   int width = image->Width(), height = image->Height();
+  bool nibbles = bitsPerPixel == 4;
   int64_t x = 0, y = 0, consumed = 0;
-  auto put = [&](int value) {
-    if (x < width && y < height) image->Row(static_cast<int>(y))[x] = static_cast<uint8_t>(value);
-    ++x;
-  };
-  while (y < height) {
-    int n = ReadByte(stream);
-    if (n == EOF) break;
-    int v = ReadByte(stream);
-    if (v == EOF) break;
-    consumed += 2;
-    if (n > 0) {
-      for (int k = 0; k < n; ++k)
-        put(v);
-    } else if (v == 0) {
-      ++y;
-      x = 0;
-    } else if (v == 1) {
-      break;
-    } else if (v == 2) {
-      int dx = ReadByte(stream), dy = ReadByte(stream);
-      if (dx == EOF || dy == EOF) break;
-      consumed += 2;
-      x += dx;
-      y += dy;
-    } else {
-      for (int k = 0; k < v; ++k) {
-        int b = ReadByte(stream);
-        if (b == EOF) return consumed;
-        ++consumed;
-        put(b);
-      }
-      if (v % 2) ReadByte(stream);
-    }
-  }
-  return consumed;
-}
-
-int64_t BmpRW::ReadRle4(FILE* stream) {
-  int width = image->Width(), height = image->Height();
-  int64_t x = 0, y = 0, consumed = 0;
+  // Pixels past the row or the image are dropped: a stream never writes outside the bitmap.
   auto put = [&](int value) {
     if (x < width && y < height) {
-      uint16_t pixel[4] = {static_cast<uint16_t>(value & 15), 0, 0, 0};
+      uint16_t pixel[4] = {static_cast<uint16_t>(nibbles ? value & 15 : value & 255), 0, 0, 0};
       image->accessor->SetRaw(static_cast<int>(x), static_cast<int>(y), pixel);
     }
     ++x;
@@ -249,8 +211,9 @@ int64_t BmpRW::ReadRle4(FILE* stream) {
     if (v == EOF) break;
     consumed += 2;
     if (n > 0) {
+      // An encoded run; 4-bit runs alternate the high and the low nibble.
       for (int k = 0; k < n; ++k)
-        put(k % 2 == 0 ? v >> 4 : v);
+        put(nibbles && k % 2 == 0 ? v >> 4 : v);
     } else if (v == 0) {
       ++y;
       x = 0;
@@ -263,11 +226,16 @@ int64_t BmpRW::ReadRle4(FILE* stream) {
       x += dx;
       y += dy;
     } else {
-      int bytes = (v + 1) / 2;
+      // An absolute run of v pixels, padded to a whole number of 16-bit words.
+      int bytes = nibbles ? (v + 1) / 2 : v;
       for (int k = 0; k < bytes; ++k) {
         int b = ReadByte(stream);
         if (b == EOF) return consumed;
         ++consumed;
+        if (!nibbles) {
+          put(b);
+          continue;
+        }
         put(b >> 4);
         if (2 * k + 1 < v) put(b);
       }

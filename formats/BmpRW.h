@@ -14,7 +14,6 @@ public:
   int GetInfo(const char* fileName, vuFileInfo* info) override;
 
 private:
-  // Run-length decoders; they return the bytes consumed and never write outside the bitmap.
-  int64_t ReadRle8(FILE* stream);
-  int64_t ReadRle4(FILE* stream);
+  // The 8- and 4-bit run-length decoder; returns the bytes consumed.
+  int64_t ReadRunLength(FILE* stream, int bitsPerPixel);
 };

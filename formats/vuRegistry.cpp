@@ -40,21 +40,21 @@ bool vuFormatRegistry::Has(int type) const {
 std::vector<int> vuSaveTypesFor(vuBMFormat format) {
   switch (format) {
   case BM_24BIT:
-    return {1, 2, 7, 8, 4, 12, 3};
+    return {1, 2, 7, 8, 4, 12, 3, 13};
   case BM_4BIT:
-    return {2, 3};
+    return {2, 3, 13};
   case BM_8BIT_COLOR:
-    return {2, 7, 8, 3};
+    return {2, 7, 8, 3, 13};
   case BM_32BIT:
-    return {1, 2, 7, 8};
+    return {1, 2, 7, 8, 13};
   case BM_8BIT_GRAY:
-    return {1, 2, 7, 8, 12, 3, 5};
+    return {1, 2, 7, 8, 12, 3, 5, 13};
   case BM_16BIT_GRAY:
-    return {1, 7};
+    return {1, 7, 13};
   case BM_48BIT:
-    return {1, 7};
+    return {1, 7, 13};
   case BM_1BIT:
-    return {7};
+    return {7, 13};
   default:
     return {};
   }

@@ -65,6 +65,10 @@ int vuImage::IsGrayScale() const {
   }
 }
 
+int vuImage::TableEntries() const {
+  return static_cast<int>((bits - reinterpret_cast<uint8_t*>(header) - 40) / 4);
+}
+
 int vuImage::IsColorMapSorted() const {
   return Depth() == 24 ? 0 : 1;
 }

@@ -42,6 +42,9 @@ public:
   CSize GetSize() const { return CSize{Width(), Height()}; }
   int IsGrayScale() const;
   int IsColorMapSorted() const;
+  // Colour-table entries the block really holds (formats such as 32- and 48-bit colour may state
+  // colours used without holding a table).
+  int TableEntries() const;
   // Bytes from one row to the next.
   int Stride() const { return BitmapAccessor::Stride(Width(), Depth()); }
   // Row y (0 is the bottom line of the picture).
@@ -68,8 +71,22 @@ public:
   int MakeLinearGray();
   int SwapRB();
   int ApplyColorMap();
+  int Create8bitColor(int colors, vuColorReduction method);
   int CreateAlternateImage(vuBMFormat format);
   int CreateAlt16bitImage(int shift, int topBit);
+
+  // Geometry.
+  int Rotate(int angle);
+  int Flip(int direction);
+  int SubImage(vuImage* target, int x, int y, int width, int height);
+  vuImage* SubImage(int x, int y, int width, int height);
+  int ZoomImage(int newWidth, int newHeight);
+
+  // Filters and tone.
+  int Filter(int index);
+  int Brightness(const vuRGBA* sourceTable, int amount);
+  int Contrast(const vuRGBA* sourceTable, int amount);
+  int InvertColor();
 
   // Files: type detection, readers and writers.
   int GetFileType(FILE* stream);

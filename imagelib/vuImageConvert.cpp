@@ -2,6 +2,7 @@
 #include <array>
 
 #include "imagelib/vuImage.h"
+#include "quantize/vuQuantizer.h"
 
 namespace {
 
@@ -174,8 +175,24 @@ int vuImage::ApplyColorMap() {
   return 1;
 }
 
+int vuImage::Create8bitColor(int colors, vuColorReduction method) {
+  if (!header) return 0;
+  vuQuantizer quantizer;
+  vuImage* reduced = quantizer.Quantize(this, Width(), Height(), colors, method);
+  if (!reduced) return 0;
+  int made = reduced->header ? 1 : 0;
+  if (made) TakeOverAlternate(*reduced);
+  reduced->Delete(); // only its accessor is left
+  delete reduced;
+  return made;
+}
+
 int vuImage::CreateAlternateImage(vuBMFormat altFormat) {
-  if (altFormat == BM_8BIT_COLOR) return 0; // needs the colour quantizer
+  if (altFormat == BM_8BIT_COLOR) {
+    int made = Create8bitColor(256, CR_MEDIAN_CUT);
+    if (made) CreateRGBPalette(256, altPalette);
+    return made;
+  }
   vuImage temporary;
   int colors = altFormat == BM_24BIT ? Colors() : (altFormat == BM_8BIT_GRAY ? 256 : 0);
   if (!temporary.AllocateBitmap(Width(), Height(), colors, altFormat)) {

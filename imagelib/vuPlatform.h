@@ -7,6 +7,8 @@
 #include <vector>
 
 struct vuRGBA;
+struct vuWifSaveOptions;
+class vuImage;
 
 enum vuMessageButtons { VU_MB_OK = 0, VU_MB_OKCANCEL = 1, VU_MB_YESNOCANCEL = 3 };
 enum vuMessageIcon {
@@ -48,6 +50,18 @@ public:
   virtual void DeletePalette(vuPaletteHandle palette);
   // Realises the palette in the foreground or background; returns the number of changed entries.
   virtual int RealizePalette(vuPaletteHandle palette, bool background);
+
+  // The "JPEG Save Options" dialog: starts at *quality (1..100) and leaves the chosen quality
+  // there. False when cancelled; headless there is nobody to ask, so it is always cancelled.
+  virtual bool JpegSaveOptionsDialog(int* quality);
+  // The modal "WIF Save Options" dialog for an image (16-bit images get the variant with the
+  // significant-bits slider); `enableViewAfter` enables its "View after compress" box. Returns a
+  // record allocated with new (the caller deletes it), or null when cancelled. Headless: null.
+  virtual vuWifSaveOptions* AskWifSaveOptions(const vuImage& image, int enableViewAfter) {
+    (void)image;
+    (void)enableViewAfter;
+    return nullptr;
+  }
 };
 
 // The services in use. Never null: the headless default until a program installs its own.

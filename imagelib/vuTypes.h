@@ -25,6 +25,15 @@ enum vuBMFormat : int32_t {
   BM_16BIT_COLOR = 14,
 };
 
+// How the quantizer reduces a full-colour picture to a palette. The numbers are stored and
+// exchanged, so they never change.
+enum vuColorReduction : int32_t {
+  CR_MEDIAN_CUT = 0,   // median cut on a 5-bit histogram with error diffusion
+  CR_QUICK_DITHER = 1, // no reduction: the drawing layer dithers instead
+  CR_BEST_QUANT = 2,   // median cut over the exact colours, no diffusion
+  CR_FAST_QUANT = 3,   // fixed 3-3-2 table with error diffusion
+};
+
 // The 40-byte bitmap information header at the start of every bitmap block (little-endian fields).
 #pragma pack(push, 1)
 struct vuBitmapInfoHeader {

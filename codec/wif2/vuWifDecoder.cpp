@@ -1,0 +1,158 @@
+#include "codec/wif2/vuWifDecoder.h"
+
+#include <new>
+
+#include "codec/wif2/vuWifTileReader.h"
+#include "imagelib/vuTypes.h"
+
+int vuWifDecoder::Create(vuWifByteSource* source) {
+  source_ = source;
+  uint8_t header[kWifHeaderBytes];
+  source->Read(header, kWifHeaderBytes);
+  const int commentLength = vuWifParseHeader(header, &params_);
+  comment_.clear();
+  for (int i = 0; i < commentLength; ++i)
+    comment_.push_back(static_cast<char>(source->GetByte()));
+  if (!vuWifHeaderIsValid(header)) return -2;
+  if (vuWifDecoderWorkBytes(params_) > kMaxBitmapBlockBytes) return -2;
+  tiling_ = vuWifMakeTiling(params_);
+  try {
+    tileDecoder_ = vuWifTileDecoder::Create(params_);
+    tile_.assign(
+        static_cast<size_t>(params_.tileWidth) * params_.tileHeight * (params_.colour ? 3 : 1), 0);
+  } catch (const std::bad_alloc&) {
+    return -3;
+  }
+  return 0;
+}
+
+void vuWifDecoder::GetHeaderInfo(vuWifHeaderInfo* info) const {
+  info->version = params_.version;
+  info->minorVersion = params_.minorVersion;
+  info->width = params_.width;
+  info->height = params_.height;
+  info->colour = params_.colour;
+  info->sampleBytes = params_.sampleBytes;
+  info->significantBits = params_.significantBits;
+  info->tiled = params_.tiled;
+  info->tileWidth = params_.tileWidth;
+  info->tileHeight = params_.tileHeight;
+  const int64_t rowBytes = buffer_ ? rowBytes_ : vuWifRowBytes(params_, false);
+  info->imageBytes = rowBytes * params_.height;
+}
+
+void vuWifDecoder::Bind(uint8_t* buffer, bool aligned) {
+  BindWithStride(buffer, vuWifRowBytes(params_, aligned));
+}
+
+void vuWifDecoder::BindWithStride(uint8_t* buffer, int64_t rowBytes) {
+  buffer_ = buffer;
+  rowBytes_ = rowBytes;
+  callerBuffer_ = true;
+  tileWriter_ = std::make_unique<vuWifTileWriter>(buffer_, rowBytes_, params_);
+}
+
+uint8_t* vuWifDecoder::AllocateBuffer() {
+  const int64_t rowBytes = vuWifRowBytes(params_, false);
+  const int64_t size = rowBytes * params_.height;
+  if (size <= 0 || size > kMaxBitmapBlockBytes) return nullptr;
+  try {
+    ownBuffer_.assign(static_cast<size_t>(size), 0);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  buffer_ = ownBuffer_.data();
+  rowBytes_ = rowBytes;
+  callerBuffer_ = false;
+  tileWriter_ = std::make_unique<vuWifTileWriter>(buffer_, rowBytes_, params_);
+  return buffer_;
+}
+
+uint8_t* vuWifDecoder::DecodeAll() {
+  if (!buffer_ || !tileDecoder_) return buffer_;
+  for (int t = 0; t < tiling_.count; ++t) {
+    uint8_t marker[kWifChunkMarkerBytes];
+    source_->Read(marker, kWifChunkMarkerBytes);
+    tileDecoder_->DecodeTile(source_, tile_.data());
+    tileWriter_->WriteTile(t, tile_.data());
+  }
+  if (callerBuffer_ && params_.tiled) SmoothSeams();
+  return buffer_;
+}
+
+const int32_t* vuWifDecoder::DecodeTilePlanes() {
+  tileDecoder_->DecodeTile(source_, tile_.data());
+  return tile_.data();
+}
+
+int64_t vuWifDecoder::DecodeTile(int k) {
+  if (!buffer_ || !tileDecoder_ || k < 0 || k >= tiling_.count) return -1;
+  tileDecoder_->DecodeTile(source_, tile_.data());
+  tileWriter_->WriteTile(k, tile_.data());
+  if (k + 1 >= tiling_.count) return -1;
+  uint8_t marker[kWifChunkMarkerBytes];
+  source_->Read(marker, kWifChunkMarkerBytes);
+  const int64_t length = vuWifChunkLength(marker);
+  return k + 1 == tiling_.count - 1 ? length - kWifChunkMarkerBytes : length;
+}
+
+int64_t vuWifDecoder::FirstChunkLength() {
+  uint8_t marker[kWifChunkMarkerBytes];
+  source_->Read(marker, kWifChunkMarkerBytes);
+  const int64_t length = vuWifChunkLength(marker);
+  return tiling_.count == 1 ? length - kWifChunkMarkerBytes : length;
+}
+
+void vuWifDecoder::SmoothSeams() {
+  vuWifSmoothSeams(buffer_, rowBytes_, params_);
+}
+
+namespace {
+// One column of a seam: rows r-2 .. r+1, all from the unchanged values, clamped to 0..top.
+inline void SmoothColumn(int32_t& s0, int32_t& s1, int32_t& s2, int32_t& s3, int32_t top) {
+  const int32_t d = s2 - s1;
+  auto clamp = [top](int32_t v) { return v < 0 ? 0 : v > top ? top : v; };
+  const int32_t n0 = clamp(s0 + d / 8), n1 = clamp(s1 + d / 4), n2 = clamp(s2 - d / 4),
+                n3 = clamp(s3 - d / 8);
+  s0 = n0;
+  s1 = n1;
+  s2 = n2;
+  s3 = n3;
+}
+} // namespace
+
+void vuWifSmoothSeams(uint8_t* buffer, int64_t rowBytes, const vuWifParams& params) {
+  const int th = params.tileHeight;
+  if (th < 1 || params.height < 4) return;
+  const int64_t samples = static_cast<int64_t>(params.width) * (params.colour ? 3 : 1);
+  const bool wide = params.sampleBytes == 2;
+  const int32_t top = wide ? (1 << params.significantBits) - 1 : 255;
+  // Seams one after another, each reading the rows the previous one left; a seam needs two rows
+  // above it.
+  for (int k = 1; k <= (params.height - 2) / th; ++k) {
+    const int r = k * th;
+    if (r < 2) continue;
+    uint8_t* row[4];
+    for (int m = 0; m < 4; ++m)
+      row[m] = buffer + static_cast<int64_t>(r - 2 + m) * rowBytes;
+    for (int64_t x = 0; x < samples; ++x) {
+      int32_t s[4];
+      if (wide) {
+        for (int m = 0; m < 4; ++m)
+          s[m] = row[m][2 * x] | (row[m][2 * x + 1] << 8);
+      } else {
+        for (int m = 0; m < 4; ++m)
+          s[m] = row[m][x];
+      }
+      SmoothColumn(s[0], s[1], s[2], s[3], top);
+      for (int m = 0; m < 4; ++m) {
+        if (wide) {
+          row[m][2 * x] = static_cast<uint8_t>(s[m] & 0xFF);
+          row[m][2 * x + 1] = static_cast<uint8_t>(s[m] >> 8);
+        } else {
+          row[m][x] = static_cast<uint8_t>(s[m]);
+        }
+      }
+    }
+  }
+}

@@ -1,0 +1,497 @@
+#include "codec/wif2/vuWifTransform.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+// Margin of the first-level lines: the 9/7 pair reaches four samples out.
+constexpr int kMargin = kWifLineMargin;
+
+// Fills the margins of a line of n samples stored at line[kMargin ..] by reflection.
+template <typename T> void ReflectMargins(T* line, int n) {
+  T* x = line + kMargin;
+  for (int j = 1; j <= kMargin; ++j) {
+    x[-j] = x[vuWifReflect(-j, n)];
+    x[n - 1 + j] = x[vuWifReflect(n - 1 + j, n)];
+  }
+}
+} // namespace
+
+int vuWifChooseLevels(int tileWidth, int tileHeight) {
+  int m = std::min(tileWidth, tileHeight);
+  if (m < 16) return 0;
+  int n = 0;
+  while (m >= 16) {
+    m /= 2;
+    ++n;
+  }
+  if (n >= 7) n -= 1;
+  return std::min(n, 7);
+}
+
+int vuWifPaddedSize(int size, int levels) {
+  int64_t x = size;
+  for (int i = 0; i < levels; ++i)
+    x = (x + 1) / 2;
+  return static_cast<int>(x << levels);
+}
+
+template <typename T> void vuWifBands<T>::Resize(int bandWidth, int bandHeight) {
+  w2 = bandWidth;
+  h2 = bandHeight;
+  const size_t n = static_cast<size_t>(bandWidth) * static_cast<size_t>(bandHeight);
+  ll.assign(n, 0);
+  hl.assign(n, 0);
+  lh.assign(n, 0);
+  hh.assign(n, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Forward first level.
+
+template <typename T>
+void vuWifAnalysisRow(const int32_t* row, int w, int W, bool fast, T* line, T* lo, T* hi) {
+  T* x = line + kMargin;
+  for (int j = 0; j < w; ++j)
+    x[j] = row[j];
+  for (int j = w; j < W; ++j)
+    x[j] = row[w - 1];
+  ReflectMargins(line, W);
+  const int w2 = W / 2;
+  if (fast) {
+    for (int i = 0; i < w2; ++i) {
+      const T* c = x + 2 * i;
+      lo[i] = 2 * (3 * c[0] + c[-1] + c[1]) - c[-2] - c[2];
+      hi[i] = 2 * (2 * c[1] - c[0] - c[2]);
+    }
+  } else {
+    for (int i = 0; i < w2; ++i) {
+      const T* c = x + 2 * i;
+      lo[i] = 1235 * c[0] + 547 * (c[-1] + c[1]) - 160 * (c[-2] + c[2]) - 35 * (c[-3] + c[3]) +
+              55 * (c[-4] + c[4]);
+      hi[i] = 1142 * c[1] - 605 * (c[0] + c[2]) - 59 * (c[-1] + c[3]) + 93 * (c[-2] + c[4]);
+    }
+  }
+}
+
+template <typename T>
+void vuWifForwardFirstLevel(const int32_t* plane, int w, int h, bool fast, T detailStep,
+                            vuWifBands<T>& bands, vuWifTransformScratch<T>& scratch) {
+  const int w2 = bands.w2;
+  const int h2 = bands.h2;
+  const int W = 2 * w2;
+  scratch.line.resize(static_cast<size_t>(W) + 2 * kMargin);
+  scratch.rows.resize(static_cast<size_t>(5) * 2 * w2);
+  T* line = scratch.line.data();
+  auto lo = [&](int n) { return scratch.rows.data() + static_cast<size_t>(n % 5) * 2 * w2; };
+  auto hi = [&](int n) { return lo(n) + w2; };
+  auto filter = [&](int n, int sourceRow) {
+    vuWifAnalysisRow<T>(plane + static_cast<size_t>(sourceRow) * w, w, W, fast, line, lo(n), hi(n));
+  };
+  auto copy = [&](int to, int from) {
+    std::memcpy(lo(to), lo(from), sizeof(T) * 2 * static_cast<size_t>(w2));
+  };
+  // Rows 0..4 first; rows past the tile repeat its last row.
+  for (int n = 0; n < 5; ++n)
+    filter(n, std::min(n, h - 1));
+  const int shift = fast ? 0 : 8;
+  for (int j = 0; j < h2; ++j) {
+    if (j >= 2) {
+      const int a = 2 * j + 1;
+      const int b = 2 * j + 2;
+      if (j == h2 - 1) {
+        copy(b, 2 * j);
+        if (a >= h)
+          copy(a, 2 * j - 1);
+        else
+          filter(a, a);
+      } else {
+        if (a >= h)
+          copy(a, 2 * j - 1);
+        else
+          filter(a, a);
+        if (b >= h)
+          copy(b, 2 * j - 2);
+        else
+          filter(b, b);
+      }
+    }
+    int r[5];
+    if (j == 0) {
+      r[0] = 2;
+      r[1] = 1;
+      r[2] = 0;
+      r[3] = 1;
+      r[4] = 2;
+    } else {
+      for (int m = 0; m < 5; ++m)
+        r[m] = 2 * j - 2 + m;
+    }
+    const T *l0 = lo(r[0]), *l1 = lo(r[1]), *l2 = lo(r[2]), *l3 = lo(r[3]), *l4 = lo(r[4]);
+    const T *h0 = hi(r[0]), *h1 = hi(r[1]), *h2r = hi(r[2]), *h3 = hi(r[3]), *h4 = hi(r[4]);
+    T* ll = bands.ll.data() + static_cast<size_t>(j) * w2;
+    T* lh = bands.lh.data() + static_cast<size_t>(j) * w2;
+    T* hl = bands.hl.data() + static_cast<size_t>(j) * w2;
+    T* hh = bands.hh.data() + static_cast<size_t>(j) * w2;
+    for (int i = 0; i < w2; ++i) {
+      ll[i] = (2 * (3 * l2[i] + l1[i] + l3[i]) - l0[i] - l4[i]) >> shift;
+      lh[i] = vuWifQuantise<T>(2 * (2 * l3[i] - l2[i] - l4[i]), detailStep);
+      hl[i] = vuWifQuantise<T>(2 * (3 * h2r[i] + h1[i] + h3[i]) - h0[i] - h4[i], detailStep);
+      hh[i] = vuWifQuantise<T>(2 * (2 * h3[i] - h2r[i] - h4[i]), detailStep);
+    }
+  }
+}
+
+template <typename T>
+void vuWifForwardChroma(const int32_t* plane, int w, int h, int shift, T divisor,
+                        vuWifBands<T>& bands) {
+  const int w2 = bands.w2;
+  const int h2 = bands.h2;
+  const int blocksAcross = (w + 1) / 2;
+  const int blocksDown = (h + 1) / 2;
+  for (int y = 0; y < h2; ++y) {
+    T* ll = bands.ll.data() + static_cast<size_t>(y) * w2;
+    T* hl = bands.hl.data() + static_cast<size_t>(y) * w2;
+    T* lh = bands.lh.data() + static_cast<size_t>(y) * w2;
+    T* hh = bands.hh.data() + static_cast<size_t>(y) * w2;
+    if (y >= blocksDown) {
+      std::fill(ll, ll + w2, T(0));
+      std::fill(hl, hl + w2, T(0));
+      std::fill(lh, lh + w2, T(0));
+      std::fill(hh, hh + w2, T(0));
+      continue;
+    }
+    const int32_t* top = plane + static_cast<size_t>(2 * y) * w;
+    const int32_t* bottom = plane + static_cast<size_t>(std::min(2 * y + 1, h - 1)) * w;
+    for (int x = 0; x < w2; ++x) {
+      if (x >= blocksAcross) {
+        ll[x] = hl[x] = lh[x] = hh[x] = 0;
+        continue;
+      }
+      const int c0 = 2 * x;
+      const int c1 = std::min(2 * x + 1, w - 1);
+      const T a = top[c0], b = top[c1], c = bottom[c0], d = bottom[c1];
+      ll[x] = (a + b + c + d) * (T(1) << (shift + 4));
+      hl[x] = (a - b + c - d) / divisor;
+      lh[x] = (a + b - c - d) / divisor;
+      hh[x] = (a - b - c + d) / divisor;
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Further levels.
+
+template <typename T> void vuWifForward53Line(T* x, int n, T* out) {
+  x[-1] = x[vuWifReflect(-1, n)];
+  x[-2] = x[vuWifReflect(-2, n)];
+  x[n] = x[vuWifReflect(n, n)];
+  x[n + 1] = x[vuWifReflect(n + 1, n)];
+  const int half = n / 2;
+  for (int i = 0; i < half; ++i) {
+    const T* c = x + 2 * i;
+    out[i] = 2 * (3 * c[0] + c[-1] + c[1]) - c[-2] - c[2];
+    out[half + i] = 2 * (2 * c[1] - c[0] - c[2]);
+  }
+}
+
+template <typename T> void vuWifInverse53Line(T* u, int n, T* out) {
+  u[-1] = u[vuWifReflect(-1, n)];
+  u[-2] = u[vuWifReflect(-2, n)];
+  u[n] = u[vuWifReflect(n, n)];
+  u[n + 1] = u[vuWifReflect(n + 1, n)];
+  for (int i = 0; i < n / 2; ++i) {
+    const T* c = u + 2 * i;
+    out[2 * i] = 2 * (2 * c[0] - c[-1] - c[1]);
+    out[2 * i + 1] = 2 * (3 * c[1] + c[0] + c[2]) - c[-1] - c[3];
+  }
+}
+
+template <typename T>
+void vuWifForwardFurtherLevels(vuWifBands<T>& bands, int levels,
+                               vuWifTransformScratch<T>& scratch) {
+  const int stride = bands.w2;
+  T* data = bands.ll.data();
+  int cw = bands.w2;
+  int ch = bands.h2;
+  scratch.line.resize(static_cast<size_t>(std::max(cw, ch)) + 4);
+  scratch.rows.resize(static_cast<size_t>(bands.w2) * bands.h2);
+  scratch.pointers.resize(static_cast<size_t>(ch) + 8);
+  for (int level = 1; level < levels; ++level) {
+    // Rows.
+    T* x = scratch.line.data() + 2;
+    for (int y = 0; y < ch; ++y) {
+      T* row = data + static_cast<size_t>(y) * stride;
+      std::memcpy(x, row, sizeof(T) * cw);
+      vuWifForward53Line(x, cw, row);
+    }
+    // Columns, a whole row of results at a time.
+    const T** r = scratch.pointers.data() + 2;
+    for (int m = -2; m < ch + 2; ++m)
+      r[m] = data + static_cast<size_t>(vuWifReflect(m, ch)) * stride;
+    const int half = ch / 2;
+    T* out = scratch.rows.data();
+    for (int i = 0; i < half; ++i) {
+      T* low = out + static_cast<size_t>(i) * cw;
+      T* high = out + static_cast<size_t>(half + i) * cw;
+      const T *a = r[2 * i - 2], *b = r[2 * i - 1], *c = r[2 * i], *d = r[2 * i + 1],
+              *e = r[2 * i + 2];
+      for (int k = 0; k < cw; ++k) {
+        low[k] = (2 * (3 * c[k] + b[k] + d[k]) - a[k] - e[k]) >> 5;
+        high[k] = (2 * (2 * d[k] - c[k] - e[k])) >> 5;
+      }
+    }
+    for (int y = 0; y < ch; ++y)
+      std::memcpy(data + static_cast<size_t>(y) * stride, out + static_cast<size_t>(y) * cw,
+                  sizeof(T) * cw);
+    cw /= 2;
+    ch /= 2;
+  }
+}
+
+template <typename T>
+void vuWifInverseFurtherLevels(vuWifBands<T>& bands, int levels,
+                               vuWifTransformScratch<T>& scratch) {
+  const int stride = bands.w2;
+  T* data = bands.ll.data();
+  int a = bands.w2 >> (levels - 1);
+  int b = bands.h2 >> (levels - 1);
+  scratch.line.resize(static_cast<size_t>(std::max(bands.w2, bands.h2)) + 8);
+  scratch.rows.resize(static_cast<size_t>(bands.w2) * bands.h2);
+  scratch.pointers.resize(static_cast<size_t>(bands.h2) + 8);
+  for (int level = 1; level < levels; ++level) {
+    const int cw = 2 * a;
+    const int ch = 2 * b;
+    // Columns: the interleaved sequence low row i, high row b + i.
+    const T** y = scratch.pointers.data() + 2;
+    for (int m = -2; m < ch + 2; ++m) {
+      const int k = vuWifReflect(m, ch);
+      const int row = (k & 1) ? b + k / 2 : k / 2;
+      y[m] = data + static_cast<size_t>(row) * stride;
+    }
+    T* out = scratch.rows.data();
+    for (int i = 0; i < b; ++i) {
+      T* even = out + static_cast<size_t>(2 * i) * cw;
+      T* odd = even + cw;
+      const T *ym1 = y[2 * i - 1], *y0 = y[2 * i], *y1 = y[2 * i + 1], *y2 = y[2 * i + 2],
+              *y3 = y[2 * i + 3];
+      for (int k = 0; k < cw; ++k) {
+        even[k] = 2 * (2 * y0[k] - ym1[k] - y1[k]);
+        odd[k] = 2 * (3 * y1[k] + y0[k] + y2[k]) - ym1[k] - y3[k];
+      }
+    }
+    for (int r = 0; r < ch; ++r)
+      std::memcpy(data + static_cast<size_t>(r) * stride, out + static_cast<size_t>(r) * cw,
+                  sizeof(T) * cw);
+    // Rows.
+    T* u = scratch.line.data() + 2;
+    for (int r = 0; r < ch; ++r) {
+      T* row = data + static_cast<size_t>(r) * stride;
+      for (int i = 0; i < a; ++i) {
+        u[2 * i] = row[i];
+        u[2 * i + 1] = row[a + i];
+      }
+      vuWifInverse53Line(u, cw, row);
+      for (int k = 0; k < cw; ++k)
+        row[k] >>= 5;
+    }
+    a = cw;
+    b = ch;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Inverse first level and chroma step.
+
+namespace {
+
+template <typename T> inline int32_t ScaleOut(T v, T multiplier, T divisor) {
+  v *= multiplier;
+  const T half = divisor / 2;
+  return static_cast<int32_t>(v > 0 ? (v + half) / divisor : (v - half) / divisor);
+}
+
+} // namespace
+
+template <typename T>
+void vuWifSynthesisRow(T* line, int W, int w, bool fast, T multiplier, T divisor, int32_t* out) {
+  ReflectMargins(line, W);
+  const T* u = line + kMargin;
+  if (fast) {
+    for (int n = 0; n < w; ++n) {
+      const T* c = u + n;
+      T v = (n & 1) ? 2 * (3 * c[0] + c[-1] + c[1]) - c[-2] - c[2] : 2 * (2 * c[0] - c[-1] - c[1]);
+      out[n] = ScaleOut(v, multiplier, divisor);
+    }
+  } else {
+    for (int n = 0; n < w; ++n) {
+      const T* c = u + n;
+      T v = (n & 1)
+                ? 1235 * c[0] + 605 * (c[-1] + c[1]) - 160 * (c[-2] + c[2]) - 93 * (c[-3] + c[3]) +
+                      55 * (c[-4] + c[4])
+                : 1142 * c[0] - 547 * (c[-1] + c[1]) - 59 * (c[-2] + c[2]) + 35 * (c[-3] + c[3]);
+      out[n] = ScaleOut(v, multiplier, divisor);
+    }
+  }
+}
+
+template <typename T>
+void vuWifInverseFirstLevel(const vuWifBands<T>& bands, int w, int h, bool fast,
+                            vuWifOutputScale scale, int32_t* plane,
+                            vuWifTransformScratch<T>& scratch) {
+  const int w2 = bands.w2;
+  const int h2 = bands.h2;
+  const int W = 2 * w2;
+  const int H = 2 * h2;
+  scratch.line.resize(static_cast<size_t>(W) + 2 * kMargin);
+  scratch.line2.resize(static_cast<size_t>(W) + 2 * kMargin);
+  T* evenLine = scratch.line.data();
+  T* oddLine = scratch.line2.data();
+  const T multiplier = static_cast<T>(scale.multiplier);
+  const T divisor = static_cast<T>(scale.divisor);
+  // Row m of the interleaved sequences (low: LL/LH, high: HL/HH), reflected at both ends.
+  auto rowOf = [&](const std::vector<T>& evenBand, const std::vector<T>& oddBand, int m) {
+    const int k = vuWifReflect(m, H);
+    return ((k & 1) ? oddBand.data() : evenBand.data()) + static_cast<size_t>(k / 2) * w2;
+  };
+  for (int i = 0; i < h2 && 2 * i < h; ++i) {
+    const T* lo[5];
+    const T* hi[5];
+    for (int m = 0; m < 5; ++m) {
+      lo[m] = rowOf(bands.ll, bands.lh, 2 * i - 1 + m);
+      hi[m] = rowOf(bands.hl, bands.hh, 2 * i - 1 + m);
+    }
+    T* ue = evenLine + kMargin;
+    T* uo = oddLine + kMargin;
+    for (int k = 0; k < w2; ++k) {
+      ue[2 * k] = 2 * (2 * lo[1][k] - lo[0][k] - lo[2][k]);
+      uo[2 * k] = 2 * (3 * lo[2][k] + lo[1][k] + lo[3][k]) - lo[0][k] - lo[4][k];
+      ue[2 * k + 1] = 2 * (2 * hi[1][k] - hi[0][k] - hi[2][k]);
+      uo[2 * k + 1] = 2 * (3 * hi[2][k] + hi[1][k] + hi[3][k]) - hi[0][k] - hi[4][k];
+    }
+    vuWifSynthesisRow<T>(evenLine, W, w, fast, multiplier, divisor,
+                         plane + static_cast<size_t>(2 * i) * w);
+    if (2 * i + 1 < h)
+      vuWifSynthesisRow<T>(oddLine, W, w, fast, multiplier, divisor,
+                           plane + static_cast<size_t>(2 * i + 1) * w);
+  }
+}
+
+template <typename T>
+void vuWifInverseChroma(const vuWifBands<T>& bands, int w, int h, T base, int shift,
+                        int32_t* plane) {
+  const int w2 = bands.w2;
+  const int blocksAcross = (w + 1) / 2;
+  const int blocksDown = (h + 1) / 2;
+  for (int y = 0; y < blocksDown; ++y) {
+    const T* ll = bands.ll.data() + static_cast<size_t>(y) * w2;
+    const T* hl = bands.hl.data() + static_cast<size_t>(y) * w2;
+    const T* lh = bands.lh.data() + static_cast<size_t>(y) * w2;
+    const T* hh = bands.hh.data() + static_cast<size_t>(y) * w2;
+    int32_t* top = plane + static_cast<size_t>(2 * y) * w;
+    int32_t* bottom = 2 * y + 1 < h ? top + w : nullptr;
+    for (int x = 0; x < blocksAcross; ++x) {
+      const T a = ((ll[x] + hl[x] + lh[x] + hh[x]) * base) >> shift;
+      const T b = ((ll[x] - hl[x] + lh[x] - hh[x]) * base) >> shift;
+      const T c = ((ll[x] + hl[x] - lh[x] - hh[x]) * base) >> shift;
+      const T d = ((ll[x] - hl[x] - lh[x] + hh[x]) * base) >> shift;
+      const bool right = 2 * x + 1 < w;
+      top[2 * x] = static_cast<int32_t>(a);
+      if (right) top[2 * x + 1] = static_cast<int32_t>(b);
+      if (bottom) {
+        bottom[2 * x] = static_cast<int32_t>(c);
+        if (right) bottom[2 * x + 1] = static_cast<int32_t>(d);
+      }
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Coding order and prediction.
+
+namespace {
+// Calls f(row, column) for every position of the low-band subtree in coding order.
+template <typename F> void ForEachInCodingOrder(int w2, int h2, int levels, F f) {
+  int a = w2 >> (levels - 1);
+  int b = h2 >> (levels - 1);
+  for (int y = 0; y < b; ++y)
+    for (int x = 0; x < a; ++x)
+      f(y, x);
+  for (int level = levels; level >= 2; --level) {
+    for (int y = 0; y < b; ++y)
+      for (int x = a; x < 2 * a; ++x)
+        f(y, x);
+    for (int y = b; y < 2 * b; ++y)
+      for (int x = 0; x < a; ++x)
+        f(y, x);
+    for (int y = b; y < 2 * b; ++y)
+      for (int x = a; x < 2 * a; ++x)
+        f(y, x);
+    a *= 2;
+    b *= 2;
+  }
+}
+} // namespace
+
+template <typename T, typename V>
+void vuWifToCodingOrder(const T* ll, int w2, int h2, int levels, V* out) {
+  size_t n = 0;
+  ForEachInCodingOrder(w2, h2, levels, [&](int y, int x) {
+    out[n++] = static_cast<V>(ll[static_cast<size_t>(y) * w2 + x]);
+  });
+}
+
+template <typename T>
+void vuWifFromCodingOrder(const T* in, int w2, int h2, int levels, T multiplier, T* ll) {
+  size_t n = 0;
+  ForEachInCodingOrder(w2, h2, levels, [&](int y, int x) {
+    ll[static_cast<size_t>(y) * w2 + x] = in[n++] * multiplier;
+  });
+}
+
+template <typename V> void vuWifPredictLowBand(V* c, int a, int b) {
+  for (int y = b - 1; y >= 0; --y) {
+    V* row = c + static_cast<size_t>(y) * a;
+    const V* up = row - a;
+    for (int x = a - 1; x >= 0; --x) {
+      if (y >= 1 && x >= 1) {
+        row[x] -= (3 * (up[x] + row[x - 1]) - 2 * up[x - 1]) / 4;
+      } else if (y >= 1) {
+        row[0] -= up[0];
+      } else if (x >= 1) {
+        row[x] -= row[x - 1];
+      }
+    }
+  }
+}
+
+template <typename V> void vuWifUnpredictLowBand(V* c, int a, int b) {
+  for (int x = 1; x < a; ++x)
+    c[x] += c[x - 1];
+  for (int y = 1; y < b; ++y) {
+    V* row = c + static_cast<size_t>(y) * a;
+    const V* up = row - a;
+    row[0] += up[0];
+    for (int x = 1; x < a; ++x)
+      row[x] += (3 * (row[x - 1] + up[x]) - 2 * up[x - 1]) / 4;
+  }
+}
+
+#define VU_WIF_INSTANTIATE(T)                                                                      \
+  template struct vuWifBands<T>;                                                                   \
+  template void vuWifForwardFirstLevel<T>(const int32_t*, int, int, bool, T, vuWifBands<T>&,       \
+                                          vuWifTransformScratch<T>&);                              \
+  template void vuWifForwardChroma<T>(const int32_t*, int, int, int, T, vuWifBands<T>&);           \
+  template void vuWifForwardFurtherLevels<T>(vuWifBands<T>&, int, vuWifTransformScratch<T>&);      \
+  template void vuWifInverseFurtherLevels<T>(vuWifBands<T>&, int, vuWifTransformScratch<T>&);      \
+  template void vuWifInverseFirstLevel<T>(const vuWifBands<T>&, int, int, bool, vuWifOutputScale,  \
+                                          int32_t*, vuWifTransformScratch<T>&);                    \
+  template void vuWifInverseChroma<T>(const vuWifBands<T>&, int, int, T, int, int32_t*);           \
+  template void vuWifToCodingOrder<T, int32_t>(const T*, int, int, int, int32_t*);                 \
+  template void vuWifFromCodingOrder<T>(const T*, int, int, int, T, T*);                           \
+  template void vuWifUnpredictLowBand<T>(T*, int, int);
+
+VU_WIF_INSTANTIATE(int32_t)
+VU_WIF_INSTANTIATE(int64_t)
+template void vuWifToCodingOrder<int64_t, int64_t>(const int64_t*, int, int, int, int64_t*);
+template void vuWifPredictLowBand<int32_t>(int32_t*, int, int);
