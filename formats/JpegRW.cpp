@@ -277,10 +277,8 @@ int JpegRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA*
   JpegReadState state;
   int result = DecodeJpeg(file.get(), image, &state);
   if (state.created) jpeg_destroy_decompress(&state.cinfo);
-  if (result != 0) {
-    image->Delete();
-    return result;
-  }
+  // A refused file leaves the image as it was (libjpeg errors after the bitmap exists return 0).
+  if (result != 0) return result;
   if (count) *count = static_cast<int>(std::min<int64_t>(vuFileSize(file.get()), INT32_MAX));
   return 0;
 }
@@ -314,10 +312,8 @@ int JpegRW::GetInfo(const char* fileName, vuFileInfo* info) {
 }
 
 void* JpegRW::GetOutOptions(int) {
-  int quality = 80;
-  if (!vuPlatform().JpegSaveOptionsDialog(&quality)) return nullptr;
-  auto* options = new vuJpegSaveOptions;
-  options->quality = std::clamp(quality, 1, 100);
+  vuJpegSaveOptions* options = vuPlatform().AskJpegSaveOptions();
+  if (options) options->quality = std::clamp(options->quality, 1, 100);
   return options;
 }
 

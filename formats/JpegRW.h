@@ -20,7 +20,8 @@ public:
   int Write(const char* fileName, vuBitmapInfoHeader* header, vuRGBA* palette, uint8_t* bits,
             void* options) override;
   int GetInfo(const char* fileName, vuFileInfo* info) override;
-  // Asks the platform's quality dialog; a new vuJpegSaveOptions, or null when cancelled.
+  // The platform's quality dialog: a new vuJpegSaveOptions (quality kept to 1..100), or null
+  // when cancelled.
   void* GetOutOptions(int type) override;
   void FreeOutOptions(void* options) override;
 };

@@ -339,7 +339,6 @@ int PngRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
   try {
     return ReadPng(fileName, count, image);
   } catch (const std::bad_alloc&) {
-    image->Delete();
     return -3;
   }
 }

@@ -574,7 +574,6 @@ int TiffRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA*
   try {
     return ReadTiff(fileName, count, image);
   } catch (const std::bad_alloc&) {
-    image->Delete();
     return -3;
   }
 }
@@ -583,6 +582,7 @@ int TiffRW::Write(const char* fileName, vuBitmapInfoHeader*, vuRGBA*, uint8_t*, 
   try {
     return WriteTiff(fileName, *image);
   } catch (const std::bad_alloc&) {
+    vuPlatform().MessageBox("Memory Error", "Info", VU_MB_OK, VU_ICON_NONE);
     std::remove(fileName);
     return -1;
   }

@@ -30,11 +30,6 @@ int vuPlatformServices::RealizePalette(vuPaletteHandle palette, bool background)
   return palette ? static_cast<int>(palette->entries.size()) : 0;
 }
 
-bool vuPlatformServices::JpegSaveOptionsDialog(int* quality) {
-  (void)quality;
-  return false;
-}
-
 namespace {
 vuPlatformServices headlessPlatform;
 vuPlatformServices* currentPlatform = &headlessPlatform;

@@ -8,6 +8,7 @@
 
 struct vuRGBA;
 struct vuWifSaveOptions;
+struct vuJpegSaveOptions;
 class vuImage;
 
 enum vuMessageButtons { VU_MB_OK = 0, VU_MB_OKCANCEL = 1, VU_MB_YESNOCANCEL = 3 };
@@ -51,9 +52,9 @@ public:
   // Realises the palette in the foreground or background; returns the number of changed entries.
   virtual int RealizePalette(vuPaletteHandle palette, bool background);
 
-  // The "JPEG Save Options" dialog: starts at *quality (1..100) and leaves the chosen quality
-  // there. False when cancelled; headless there is nobody to ask, so it is always cancelled.
-  virtual bool JpegSaveOptionsDialog(int* quality);
+  // The modal "JPEG Save Options" dialog (quality 1..100, starting at 80). Returns a record
+  // allocated with new (the caller deletes it), or null when cancelled. Headless: null.
+  virtual vuJpegSaveOptions* AskJpegSaveOptions() { return nullptr; }
   // The modal "WIF Save Options" dialog for an image (16-bit images get the variant with the
   // significant-bits slider); `enableViewAfter` enables its "View after compress" box. Returns a
   // record allocated with new (the caller deletes it), or null when cancelled. Headless: null.

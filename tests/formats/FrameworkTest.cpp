@@ -116,7 +116,7 @@ TEST(Framework, PaletteImagesWithGreyTablesLoadAsGrey) {
 }
 
 TEST(Framework, SaveTypesAndTheSaveDialogFilterList) {
-  EXPECT_EQ(vuSaveTypesFor(BM_1BIT), std::vector<int>({7}));
+  EXPECT_EQ(vuSaveTypesFor(BM_1BIT), std::vector<int>({7, 13}));
   EXPECT_EQ(vuSaveTypesFor(BM_16BIT_COLOR), std::vector<int>());
   std::vector<int> colour = vuSaveTypesFor(BM_24BIT);
   ASSERT_GE(colour.size(), 7u);

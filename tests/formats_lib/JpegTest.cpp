@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <sys/resource.h>
+
+#include <jpeglib.h>
 
 #include "LibFormatsSupport.h"
 #include "formats/JpegRW.h"
@@ -53,15 +57,16 @@ std::string GreyPhoto(const TempDir& dir, int width, int height) {
 
 // A platform whose quality dialog answers as told.
 struct DialogPlatform : vuRecordingPlatform {
-  bool JpegSaveOptionsDialog(int* quality) override {
-    shownWith = *quality;
-    if (cancel) return false;
-    *quality = choice;
-    return true;
+  vuJpegSaveOptions* AskJpegSaveOptions() override {
+    ++shown;
+    if (cancel) return nullptr;
+    auto* options = new vuJpegSaveOptions;
+    options->quality = choice;
+    return options;
   }
   bool cancel = false;
   int choice = 80;
-  int shownWith = -1;
+  int shown = 0;
 };
 
 } // namespace
@@ -143,6 +148,55 @@ TEST(Jpeg, PillowAndMagickFilesReadAsTheyDecodeThem) {
       vuImage probe;
       ASSERT_EQ(probe.GetInfo(path.c_str(), &info), 0);
       EXPECT_EQ(info.bitsPerPixel, 32);
+    }
+  }
+}
+
+TEST(Jpeg, AdobeCmykAndYcckFilesShowTheirColours) {
+  TempDir dir;
+  // Four flat quadrants of inks stored inverted (255: no ink), as Adobe's programs write them.
+  const uint8_t inks[4][4] = {
+      {255, 255, 255, 255}, {0, 255, 255, 255}, {255, 128, 255, 200}, {30, 60, 90, 120}};
+  for (J_COLOR_SPACE space : {JCS_CMYK, JCS_YCCK}) {
+    SCOPED_TRACE(space == JCS_CMYK ? "CMYK" : "YCCK");
+    std::string path = dir.Path("inks.jpg");
+    {
+      FILE* out = std::fopen(path.c_str(), "wb");
+      ASSERT_TRUE(out);
+      jpeg_compress_struct cinfo;
+      jpeg_error_mgr errors;
+      cinfo.err = jpeg_std_error(&errors);
+      jpeg_create_compress(&cinfo);
+      jpeg_stdio_dest(&cinfo, out);
+      cinfo.image_width = 32;
+      cinfo.image_height = 32;
+      cinfo.input_components = 4;
+      cinfo.in_color_space = JCS_CMYK;
+      jpeg_set_defaults(&cinfo);
+      jpeg_set_colorspace(&cinfo, space);
+      jpeg_set_quality(&cinfo, 100, TRUE);
+      jpeg_start_compress(&cinfo, TRUE);
+      uint8_t row[32 * 4];
+      for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x)
+          std::memcpy(row + 4 * x, inks[(y / 16) * 2 + x / 16], 4);
+        JSAMPROW rows[1] = {row};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+      }
+      jpeg_finish_compress(&cinfo);
+      jpeg_destroy_compress(&cinfo);
+      std::fclose(out);
+    }
+    ScopedImage image;
+    ASSERT_EQ(image.LoadImage(path.c_str()), 0);
+    ASSERT_EQ(image.format, BM_24BIT);
+    Picture picture = PictureOf(image);
+    for (int q = 0; q < 4; ++q) {
+      int centre = (8 + 16 * (q / 2)) * 32 + 8 + 16 * (q % 2);
+      for (int k = 0; k < 3; ++k) {
+        int expected = (inks[q][k] * inks[q][3] + 127) / 255;
+        EXPECT_NEAR(int(picture.rgb[3 * centre + k]), expected, 3) << "quadrant " << q << " " << k;
+      }
     }
   }
 }
@@ -257,13 +311,15 @@ TEST(Jpeg, QualityDialogGoesThroughThePlatform) {
     platform.choice = choice;
     auto* options = static_cast<vuJpegSaveOptions*>(writer.GetOutOptions(0));
     ASSERT_NE(options, nullptr);
-    EXPECT_EQ(platform.shownWith, 80);
     EXPECT_EQ(options->quality, expected);
     EXPECT_EQ(options->reserved, 6);
     writer.FreeOutOptions(options);
   }
   platform.cancel = true;
   EXPECT_EQ(writer.GetOutOptions(0), nullptr);
+  EXPECT_EQ(platform.shown, 4);
+  EXPECT_EQ(vuJpegSaveOptions{}.quality, 80); // what the dialog starts from
+  EXPECT_EQ(vuJpegSaveOptions{}.reserved, 6);
   // Registry and save table: JPEG takes grey and colour.
   auto colourTypes = vuSaveTypesFor(BM_24BIT);
   EXPECT_NE(std::find(colourTypes.begin(), colourTypes.end(), 12), colourTypes.end());
@@ -300,8 +356,9 @@ TEST(Jpeg, DamagedFilesGiveACleanResult) {
   std::string garbage = dir.Path("garbage.jpg");
   vutest::WriteFileBytes(garbage, {0xFF, 0xD8, 0x00, 0x13, 0x55, 0x66, 0x77, 0x88});
   recorder.messages.clear();
+  vuBitmapInfoHeader* before = image.header;
   EXPECT_EQ(image.LoadImage(garbage.c_str()), -2);
-  EXPECT_FALSE(image.header);
+  EXPECT_EQ(image.header, before);
   EXPECT_FALSE(recorder.messages.empty());
   vuFileInfo info;
   JpegRW reader(&image);

@@ -274,3 +274,41 @@ TEST(InvertColor, PaletteTableOrPixels) {
 }
 
 } // namespace
+
+namespace {
+
+// The kernels whose divisor is 1 give whole numbers, so an independent correlation with the same
+// border rule (edge pixels repeated) must agree exactly.
+class FilterAgainstImageMagick : public ::testing::TestWithParam<int> {};
+
+TEST_P(FilterAgainstImageMagick, SamePixels) {
+  if (!vutest::HaveProgram("convert")) GTEST_SKIP() << "ImageMagick convert is not installed";
+  const int index = GetParam();
+  const vuFilterKernel& kernel = vuFilterKernels[index];
+  ASSERT_EQ(kernel.divisor, 1);
+  std::string text = "3x3:";
+  for (int k = 0; k < 9; ++k) {
+    text += k % 3 == 0 ? ' ' : ',';
+    text += std::to_string(kernel.coefficients[k]);
+  }
+  for (const char* sample : {"camera.pgm", "chelsea.ppm"}) {
+    if (std::string(sample) == "chelsea.ppm" && index % 3 != 0) continue; // keep the run short
+    vutest::TempDir dir;
+    std::string extension = std::string(sample).substr(std::string(sample).rfind('.'));
+    std::string theirsPath = dir.Path("theirs" + extension);
+    ASSERT_EQ(vutest::RunCommand("convert " + vutest::Quote(vutest::Sample(sample)) +
+                                 " -virtual-pixel edge -morphology Correlate " +
+                                 vutest::Quote(text) + " " + vutest::Quote(theirsPath)),
+              0);
+    ScopedImage ours, theirs;
+    ASSERT_EQ(ours.LoadImage(vutest::Sample(sample).c_str()), 0);
+    ASSERT_EQ(theirs.LoadImage(theirsPath.c_str()), 0);
+    ASSERT_EQ(ours.Filter(index), 1);
+    std::string why;
+    EXPECT_TRUE(vutest::SamePixels(ours, theirs, &why)) << sample << " " << text << ": " << why;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(WholeNumberKernels, FilterAgainstImageMagick, ::testing::Range(3, 14));
+
+} // namespace
