@@ -9,6 +9,7 @@
 
 #include "cli/Convert.h"
 #include "cli/FileTypes.h"
+#include "cli/SaveOptions.h"
 
 namespace {
 
@@ -62,6 +63,11 @@ int RunBatch(const Options& options) {
   int type = TypeFromName(options.typeName);
   if (type < 0) {
     std::fprintf(stderr, "vuconvert: unknown output type %s\n", options.typeName.c_str());
+    return 2;
+  }
+  std::string usage;
+  if (!CheckQualityForType(type, options, &usage)) {
+    std::fprintf(stderr, "vuconvert: %s\n", usage.c_str());
     return 2;
   }
   std::error_code code;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <unistd.h>
 
+#include "cli/FileTypes.h"
 #include "cli/ImageTools.h"
 #include "cli/SaveOptions.h"
 #include "formats/vuRegistry.h"
@@ -24,6 +25,23 @@ bool Offers(const vuImage& image, int type) {
 }
 
 } // namespace
+
+int LoadByContentOrName(vuImage& image, const std::string& fileName) {
+  int result = image.LoadImage(fileName.c_str());
+  if (result != -1) return result;
+  // Some valid files carry nothing the signature table recognises (a Targa file with an
+  // identification field, say): let the reader the extension names try them.
+  int type = TypeFromFileName(fileName);
+  std::unique_ptr<vuRWImage> reader(type > 0 ? image.CreateRWImage(type) : nullptr);
+  if (!reader) return result;
+  int count = -1;
+  int fallback = reader->Read(fileName.c_str(), &count, &image.header, &image.palette, &image.bits,
+                              reader->GetInOptions());
+  if (fallback != 0 || !image.header) return result;
+  if (count >= 0) image.dataSize = count;
+  if (image.format == BM_8BIT_COLOR && image.IsGrayScale()) image.MakeGS();
+  return 0;
+}
 
 std::string LoadErrorText(const std::string& fileName, int result) {
   switch (result) {
@@ -80,7 +98,7 @@ bool ConvertFile(const std::string& input, const std::string& output, int type,
                  const Options& options, std::string* error) {
   ImageHolder holder;
   vuImage& image = holder.image;
-  int result = image.LoadImage(input.c_str());
+  int result = LoadByContentOrName(image, input);
   if (result != 0 || !image.header) {
     *error = LoadErrorText(input, result);
     return false;

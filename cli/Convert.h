@@ -6,6 +6,10 @@
 #include "cli/Options.h"
 #include "imagelib/vuImage.h"
 
+// LoadImage; a file whose first bytes match no signature is offered to the reader its extension
+// names, and counts as unknown if that reader refuses it too.
+int LoadByContentOrName(vuImage& image, const std::string& fileName);
+
 // Why a load failed, from LoadImage's result.
 std::string LoadErrorText(const std::string& fileName, int result);
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "cli/Convert.h"
+#include "cli/FileTypes.h"
 #include "codec/classic/vuClassicWif.h"
 #include "codec/wif2/vuWifFormat.h"
 #include "formats/vuRWImage.h"
@@ -79,6 +80,13 @@ void PrintWifHeader(const std::string& fileName) {
 bool PrintFileInfo(const std::string& fileName, std::string* error) {
   vuImage image;
   int type = image.GetFileType(fileName.c_str());
+  // As when converting, a file no signature matches is offered to its extension's reader.
+  bool byName = false;
+  if (type < 0 && TypeFromFileName(fileName) > 0 &&
+      LoadErrorText(fileName, type) != "cannot open the file") {
+    type = TypeFromFileName(fileName);
+    byName = true;
+  }
   if (type < 0) {
     *error = LoadErrorText(fileName, type);
     return false;
@@ -90,7 +98,7 @@ bool PrintFileInfo(const std::string& fileName, std::string* error) {
   }
   vuFileInfo info;
   if (reader->GetInfo(fileName.c_str(), &info) != 0) {
-    *error = "cannot read the file's header";
+    *error = byName ? "unknown file type" : "cannot read the file's header";
     return false;
   }
   std::string name = reader->description;

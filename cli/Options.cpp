@@ -110,8 +110,8 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
     } else if (longName == "--output-dir") {
       options->outputDir = value;
     } else if (longName == "--bits") {
-      if (!ParseInt(value, &options->bits) || options->bits < 1 || options->bits > 16) {
-        *error = "--bits must be 1..16: " + value;
+      if (!ParseInt(value, &options->bits) || options->bits < 8 || options->bits > 16) {
+        *error = "--bits must be 8..16: " + value;
         return false;
       }
     } else if (longName == "--jobs") {

@@ -7,16 +7,11 @@
 bool MakeSaveOptions(int type, const vuImage& image, const Options& options,
                      std::shared_ptr<void>* record, std::string* error) {
   record->reset();
+  if (!CheckQualityForType(type, options, error)) return false;
   switch (type) {
   case VU_TYPE_WIF: {
     auto wif = std::make_shared<vuWifSaveOptions>();
-    if (options.quality != 0) {
-      if (options.quality < 1 || options.quality > 255) {
-        *error = "WIF quality must be 1..255";
-        return false;
-      }
-      wif->quality = options.quality;
-    }
+    if (options.quality != 0) wif->quality = options.quality;
     if (options.bits != 0 && (options.bits < 8 || options.bits > 16)) {
       *error = "--bits must be 8..16";
       return false;
@@ -30,20 +25,29 @@ bool MakeSaveOptions(int type, const vuImage& image, const Options& options,
     return true;
   }
   case VU_TYPE_JPEG: {
-    if (options.quality > 100) {
-      *error = "JPEG quality must be 1..100";
-      return false;
-    }
     auto jpeg = std::make_shared<vuJpegSaveOptions>();
     jpeg->quality = options.quality != 0 ? options.quality : 80;
     *record = jpeg;
     return true;
   }
   default:
-    if (options.quality != 0) {
-      *error = "--quality applies to WIF and JPEG output only";
-      return false;
-    }
     return true;
+  }
+}
+
+bool CheckQualityForType(int type, const Options& options, std::string* error) {
+  if (options.quality == 0) return true;
+  switch (type) {
+  case VU_TYPE_WIF:
+    if (options.quality <= 255) return true;
+    *error = "WIF quality must be 1..255";
+    return false;
+  case VU_TYPE_JPEG:
+    if (options.quality <= 100) return true;
+    *error = "JPEG quality must be 1..100";
+    return false;
+  default:
+    *error = "--quality applies to WIF and JPEG output only";
+    return false;
   }
 }

@@ -8,6 +8,7 @@
 #include "cli/ImageTools.h"
 #include "cli/Info.h"
 #include "cli/Options.h"
+#include "cli/SaveOptions.h"
 
 int main(int argc, char** argv) {
   Options options;
@@ -40,6 +41,10 @@ int main(int argc, char** argv) {
   int type = options.typeName.empty() ? TypeFromFileName(output) : TypeFromName(options.typeName);
   if (type < 0) {
     std::fprintf(stderr, "vuconvert: %s: unknown output type (use --type NAME)\n", output.c_str());
+    return 2;
+  }
+  if (!CheckQualityForType(type, options, &error)) {
+    std::fprintf(stderr, "vuconvert: %s\nTry 'vuconvert --help'.\n", error.c_str());
     return 2;
   }
   if (!ConvertFile(input, output, type, options, &error)) {

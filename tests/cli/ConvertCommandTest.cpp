@@ -121,3 +121,33 @@ TEST(ConvertCommand, BatchConvertsWhatItCanAndReportsTheRest) {
   }
   EXPECT_EQ(Convert("--batch -o " + Quote(dir.Path("o")) + " " + Quote(dir.Path("broken.ppm"))), 2);
 }
+
+TEST(ConvertCommand, QualityOutsideTheOutputTypesRangeIsBadUsage) {
+  TempDir dir;
+  std::string sample = Quote(vutest::Sample("camera.pgm"));
+  std::string output;
+  EXPECT_EQ(Convert(sample + " " + Quote(dir.Path("a.jpg")) + " -q 101", &output), 2);
+  EXPECT_NE(output.find("JPEG quality must be 1..100"), std::string::npos);
+  EXPECT_EQ(Convert(sample + " " + Quote(dir.Path("a.wif")) + " -q 256"), 2);
+  EXPECT_EQ(Convert(sample + " " + Quote(dir.Path("a.bmp")) + " -q 50"), 2);
+  EXPECT_EQ(Convert("--batch --to jpg -o " + Quote(dir.Path("o")) + " -q 300 " + sample), 2);
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("a.jpg")));
+  EXPECT_EQ(Convert(sample + " " + Quote(dir.Path("a.jpg")) + " -q 100"), 0);
+}
+
+TEST(ConvertCommand, FilesTheSignaturesMissAreReadByTheirExtension) {
+  TempDir dir;
+  // A true-colour Targa file with a three-byte identification field: no signature matches it.
+  std::vector<uint8_t> targa = {3, 0, 2,  0,    0,   0,   0,   0,  0,  0,  0,  0,  2, 0,
+                                1, 0, 24, 0x20, 'a', 'b', 'c', 10, 20, 30, 40, 50, 60};
+  vutest::WriteFileBytes(dir.Path("id.tga"), targa);
+  ASSERT_EQ(Convert(Quote(dir.Path("id.tga")) + " " + Quote(dir.Path("id.ppm"))), 0);
+  std::vector<uint8_t> expected = {'P', '6',  ' ', '2', ' ', '1', ' ', '2', '5',
+                                   '5', '\n', 30,  20,  10,  60,  50,  40};
+  EXPECT_EQ(vutest::ReadFileBytes(dir.Path("id.ppm")), expected);
+  // The same bytes under a name that says nothing stay unknown.
+  vutest::WriteFileBytes(dir.Path("id.dat"), targa);
+  std::string output;
+  EXPECT_EQ(Convert(Quote(dir.Path("id.dat")) + " " + Quote(dir.Path("x.ppm")), &output), 1);
+  EXPECT_NE(output.find("unknown file type"), std::string::npos);
+}

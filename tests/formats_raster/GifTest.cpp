@@ -12,7 +12,7 @@ using namespace rastertest;
 
 namespace {
 
-struct GifSpec {
+struct GifLayout {
   int width = 4, height = 3;
   std::vector<uint8_t> pixels; // top row first
   std::vector<uint8_t> global; // red, green, blue triples; empty: no global table
@@ -67,7 +67,7 @@ std::vector<uint8_t> PackCodes(const std::vector<uint8_t>& values, int minimumCo
   return bytes;
 }
 
-std::vector<uint8_t> BuildGif(const GifSpec& s) {
+std::vector<uint8_t> BuildGif(const GifLayout& s) {
   std::string magic = "GIF" + s.version;
   std::vector<uint8_t> out(magic.begin(), magic.end());
   Put16(out, s.width);
@@ -164,58 +164,58 @@ protected:
 } // namespace
 
 TEST_F(GifTest, KnownPixelsWithTheGlobalTable) {
-  GifSpec spec;
-  spec.width = 5;
-  spec.height = 3;
-  spec.global = kFourColours;
-  spec.pixels = Pixels(5, 3, 4);
+  GifLayout layout;
+  layout.width = 5;
+  layout.height = 3;
+  layout.global = kFourColours;
+  layout.pixels = Pixels(5, 3, 4);
   ScopedImage image;
-  std::string path = Write("g.gif", BuildGif(spec));
+  std::string path = Write("g.gif", BuildGif(layout));
   ASSERT_EQ(image.LoadImage(path.c_str()), 0);
   EXPECT_EQ(image.format, BM_8BIT_COLOR);
   EXPECT_EQ(image.Colors(), 4);
-  EXPECT_EQ(Indices(image), spec.pixels);
+  EXPECT_EQ(Indices(image), layout.pixels);
   EXPECT_EQ(image.palette[2].blue, 255);
   EXPECT_EQ(image.dataSize, static_cast<int>(ReadFileBytes(path).size()));
   EXPECT_TRUE(platform.messages.empty());
 }
 
 TEST_F(GifTest, LocalTableOverridesTheGlobalOne) {
-  GifSpec spec;
-  spec.global = kFourColours;
-  spec.local = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21};
-  spec.minimumCodeSize = 3;
-  spec.pixels = Pixels(4, 3, 7);
+  GifLayout layout;
+  layout.global = kFourColours;
+  layout.local = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21};
+  layout.minimumCodeSize = 3;
+  layout.pixels = Pixels(4, 3, 7);
   ScopedImage image;
-  ASSERT_EQ(image.LoadImage(Write("l.gif", BuildGif(spec)).c_str()), 0);
+  ASSERT_EQ(image.LoadImage(Write("l.gif", BuildGif(layout)).c_str()), 0);
   EXPECT_EQ(image.Colors(), 8);
-  EXPECT_EQ(Indices(image), spec.pixels);
+  EXPECT_EQ(Indices(image), layout.pixels);
   EXPECT_EQ(image.palette[1].red, 4);
   EXPECT_EQ(image.palette[1].blue, 6);
 }
 
 TEST_F(GifTest, InterlacedPicturesFillEveryRow) {
   for (int height : {1, 2, 3, 5, 8, 9, 17}) {
-    GifSpec spec;
-    spec.width = 3;
-    spec.height = height;
-    spec.global = kFourColours;
-    spec.pixels = Pixels(3, height, 4);
-    spec.interlaced = true;
+    GifLayout layout;
+    layout.width = 3;
+    layout.height = height;
+    layout.global = kFourColours;
+    layout.pixels = Pixels(3, height, 4);
+    layout.interlaced = true;
     ScopedImage image;
-    ASSERT_EQ(image.LoadImage(Write("i.gif", BuildGif(spec)).c_str()), 0) << height;
-    EXPECT_EQ(Indices(image), spec.pixels) << "height " << height;
+    ASSERT_EQ(image.LoadImage(Write("i.gif", BuildGif(layout)).c_str()), 0) << height;
+    EXPECT_EQ(Indices(image), layout.pixels) << "height " << height;
   }
 }
 
 TEST_F(GifTest, ExtensionsAreSkippedAndTheControlBlockRecorded) {
-  GifSpec plain;
+  GifLayout plain;
   plain.global = kFourColours;
   plain.pixels = Pixels(4, 3, 4);
-  GifSpec spec = plain;
+  GifLayout layout = plain;
   auto add = [&](std::initializer_list<int> bytes) {
     for (int b : bytes)
-      spec.extensions.push_back(uint8_t(b));
+      layout.extensions.push_back(uint8_t(b));
   };
   add({'!', 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 0, 0, 0});
   add({'!', 0xFF, 11, 'X', 'M', 'P', ' ', 'D', 'a', 't', 'a', 'X', 'M', 'P', 2, ',', ';', 0});
@@ -227,7 +227,7 @@ TEST_F(GifTest, ExtensionsAreSkippedAndTheControlBlockRecorded) {
   ASSERT_EQ(a.LoadImage(Write("plain.gif", BuildGif(plain)).c_str()), 0);
   vuImage b;
   GifRW reader(&b);
-  ASSERT_EQ(ReadDirect(reader, Write("ext.gif", BuildGif(spec))), 0);
+  ASSERT_EQ(ReadDirect(reader, Write("ext.gif", BuildGif(layout))), 0);
   EXPECT_TRUE(SamePixels(a, b));
   EXPECT_EQ(reader.transparent, 3);
   EXPECT_EQ(reader.disposal, 2);
@@ -244,13 +244,13 @@ TEST_F(GifTest, ExtensionsAreSkippedAndTheControlBlockRecorded) {
 }
 
 TEST_F(GifTest, NoColourTableGivesAGreyRamp) {
-  GifSpec spec;
-  spec.globalSizeField = 1; // four entries, no colours given
-  spec.pixels = Pixels(4, 3, 4);
+  GifLayout layout;
+  layout.globalSizeField = 1; // four entries, no colours given
+  layout.pixels = Pixels(4, 3, 4);
   GifRW reader(nullptr);
   vuImage image;
   reader.image = &image;
-  ASSERT_EQ(ReadDirect(reader, Write("grey.gif", BuildGif(spec))), 0);
+  ASSERT_EQ(ReadDirect(reader, Write("grey.gif", BuildGif(layout))), 0);
   ASSERT_EQ(image.Colors(), 4);
   EXPECT_EQ(image.palette[0].red, 0);
   EXPECT_EQ(image.palette[1].green, 85);
@@ -270,42 +270,42 @@ TEST_F(GifTest, AFileWithoutAnImageFailsAfterOneMessage) {
 }
 
 TEST_F(GifTest, HeaderMessages) {
-  GifSpec spec;
-  spec.global = kFourColours;
-  spec.pixels = Pixels(4, 3, 4);
-  spec.version = "88a";
-  spec.aspect = 33;
+  GifLayout layout;
+  layout.global = kFourColours;
+  layout.pixels = Pixels(4, 3, 4);
+  layout.version = "88a";
+  layout.aspect = 33;
   vuImage image;
   GifRW reader(&image);
-  ASSERT_EQ(ReadDirect(reader, Write("v.gif", BuildGif(spec))), 0);
+  ASSERT_EQ(ReadDirect(reader, Write("v.gif", BuildGif(layout))), 0);
   ASSERT_EQ(platform.messages.size(), 2u);
   EXPECT_EQ(platform.messages[0].caption, "bad version number, not '87a' or '89a'");
   EXPECT_EQ(platform.messages[0].text, "Error");
   EXPECT_EQ(platform.messages[1].text,
             "warning - non-square pixels; to fix do a 'pnmscale -xscale 1.33333'");
   EXPECT_EQ(platform.messages[1].caption, platform.messages[1].text);
-  EXPECT_EQ(Indices(image), spec.pixels);
+  EXPECT_EQ(Indices(image), layout.pixels);
   image.Delete();
 }
 
 TEST_F(GifTest, ShortAndBrokenDataEndCleanly) {
-  GifSpec spec;
-  spec.width = 10;
-  spec.height = 10;
-  spec.global = kFourColours;
-  spec.pixels = Pixels(10, 10, 4);
-  spec.keepDataBytes = 12;
+  GifLayout layout;
+  layout.width = 10;
+  layout.height = 10;
+  layout.global = kFourColours;
+  layout.pixels = Pixels(10, 10, 4);
+  layout.keepDataBytes = 12;
   ScopedImage image;
-  ASSERT_EQ(image.LoadImage(Write("cut.gif", BuildGif(spec)).c_str()), 0);
+  ASSERT_EQ(image.LoadImage(Write("cut.gif", BuildGif(layout)).c_str()), 0);
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(platform.messages[0].caption, "ran off the end of my bits");
   std::vector<uint8_t> got = Indices(image);
-  EXPECT_TRUE(std::equal(got.begin(), got.begin() + 20, spec.pixels.begin()));
+  EXPECT_TRUE(std::equal(got.begin(), got.begin() + 20, layout.pixels.begin()));
   EXPECT_EQ(got.back(), 0); // not reached: cleared
 
   // An end code before the last pixel, with data still behind it.
   platform.messages.clear();
-  GifSpec early = spec;
+  GifLayout early = layout;
   early.keepDataBytes = SIZE_MAX;
   early.height = 10;
   early.pixels.resize(30);
@@ -321,7 +321,7 @@ TEST_F(GifTest, ShortAndBrokenDataEndCleanly) {
 
   // Code sizes above 12 bits, a zero size, and a file that ends in the middle.
   for (int size : {0, 12, 13, 200}) {
-    GifSpec wide = spec;
+    GifLayout wide = layout;
     wide.keepDataBytes = SIZE_MAX;
     std::vector<uint8_t> b = BuildGif(wide);
     size_t at = 13 + 12 + 10; // header, 4-entry table, image descriptor
@@ -330,7 +330,7 @@ TEST_F(GifTest, ShortAndBrokenDataEndCleanly) {
     ScopedImage w;
     EXPECT_EQ(w.LoadImage(Write("wide.gif", b).c_str()), -2) << size;
   }
-  std::vector<uint8_t> whole = BuildGif(spec);
+  std::vector<uint8_t> whole = BuildGif(layout);
   for (size_t cut : {size_t(7), size_t(13), size_t(20), size_t(30)}) {
     ScopedImage c;
     EXPECT_EQ(c.LoadImage(
@@ -339,7 +339,7 @@ TEST_F(GifTest, ShortAndBrokenDataEndCleanly) {
         << cut;
   }
   // A huge picture claimed by a few bytes.
-  GifSpec huge = spec;
+  GifLayout huge = layout;
   std::vector<uint8_t> h = BuildGif(huge);
   h[13 + 12 + 5] = 0xFF, h[13 + 12 + 6] = 0x7F, h[13 + 12 + 7] = 0xFF, h[13 + 12 + 8] = 0x7F;
   ScopedImage hi;
@@ -347,13 +347,13 @@ TEST_F(GifTest, ShortAndBrokenDataEndCleanly) {
 }
 
 TEST_F(GifTest, InfoWriteAndRegistry) {
-  GifSpec spec;
-  spec.width = 7;
-  spec.height = 2;
-  spec.global = std::vector<uint8_t>(3 * 16, 9);
-  spec.minimumCodeSize = 4;
-  spec.pixels = Pixels(7, 2, 16);
-  std::string path = Write("info.gif", BuildGif(spec));
+  GifLayout layout;
+  layout.width = 7;
+  layout.height = 2;
+  layout.global = std::vector<uint8_t>(3 * 16, 9);
+  layout.minimumCodeSize = 4;
+  layout.pixels = Pixels(7, 2, 16);
+  std::string path = Write("info.gif", BuildGif(layout));
   ScopedImage image;
   vuFileInfo info;
   ASSERT_EQ(image.GetInfo(path.c_str(), &info), 0);
@@ -372,12 +372,12 @@ TEST_F(GifTest, InfoWriteAndRegistry) {
 }
 
 TEST_F(GifTest, TwoReadersDecodeAtTheSameTime) {
-  GifSpec a;
+  GifLayout a;
   a.width = 61;
   a.height = 40;
   a.global = kFourColours;
   a.pixels = Pixels(61, 40, 4);
-  GifSpec b = a;
+  GifLayout b = a;
   b.minimumCodeSize = 5;
   b.interlaced = true;
   b.global = std::vector<uint8_t>(3 * 32, 1);
@@ -444,9 +444,9 @@ TEST_F(GifTest, FilesOfIndependentToolsReadAsTheyDecodeThem) {
                        "comment\nmade for a test\nend\n"
                        "graphics control\n disposal mode 1\n user input flag off\n delay 5\n"
                        " transparent index 2\nend\n";
-    WriteFileBytes(dir.Path("spec.txt"), std::vector<uint8_t>(text.begin(), text.end()));
+    WriteFileBytes(dir.Path("picture.txt"), std::vector<uint8_t>(text.begin(), text.end()));
     variants.push_back(
-        {"giflib.gif", "gifbuild " + Quote(dir.Path("spec.txt")) + " > " + out("giflib.gif")});
+        {"giflib.gif", "gifbuild " + Quote(dir.Path("picture.txt")) + " > " + out("giflib.gif")});
   }
   int checked = 0;
   for (const auto& [name, command] : variants) {
@@ -477,14 +477,14 @@ TEST_F(GifTest, FilesOfIndependentToolsReadAsTheyDecodeThem) {
 }
 
 TEST_F(GifTest, DamagedFilesNeverCrash) {
-  GifSpec spec;
-  spec.width = 21;
-  spec.height = 9;
-  spec.global = std::vector<uint8_t>(3 * 8, 50);
-  spec.minimumCodeSize = 3;
-  spec.interlaced = true;
-  spec.pixels = Pixels(21, 9, 8);
-  MutationLoop(BuildGif(spec), dir.Path("m.gif"), 300, 31);
+  GifLayout layout;
+  layout.width = 21;
+  layout.height = 9;
+  layout.global = std::vector<uint8_t>(3 * 8, 50);
+  layout.minimumCodeSize = 3;
+  layout.interlaced = true;
+  layout.pixels = Pixels(21, 9, 8);
+  MutationLoop(BuildGif(layout), dir.Path("m.gif"), 300, 31);
   if (HaveImageMagick()) {
     // Real LZW with growing code sizes.
     std::string path = dir.Path("real.gif");

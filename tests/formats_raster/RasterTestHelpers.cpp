@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <random>
 
 using namespace vutest;
@@ -85,6 +87,9 @@ int64_t CountDifferences(const std::vector<uint8_t>& a, const std::vector<uint8_
 
 void MutationLoop(const std::vector<uint8_t>& valid, const std::string& path, int rounds,
                   uint32_t seed) {
+  // A longer run on request, for a deeper search than the regular suite affords.
+  if (const char* more = std::getenv("VU_MUTATION_ROUNDS"))
+    rounds = std::max(rounds, std::atoi(more));
   std::mt19937 random(seed);
   vuRecordingPlatform platform; // keeps the decoders' messages off the terminal
   vuScopedPlatform scoped(&platform);

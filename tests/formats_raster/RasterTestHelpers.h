@@ -44,7 +44,8 @@ inline void Put16(std::vector<uint8_t>& out, int v) {
 }
 
 // Repeatedly damages a valid file (byte changes, truncations, inserted runs) and loads every
-// variant: none may crash, hang or leak, and a success must leave a whole bitmap.
+// variant: none may crash, hang or leak, and a success must leave a whole bitmap. The environment
+// variable VU_MUTATION_ROUNDS asks for more rounds.
 void MutationLoop(const std::vector<uint8_t>& valid, const std::string& path, int rounds,
                   uint32_t seed);
 
