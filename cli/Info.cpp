@@ -6,19 +6,52 @@
 
 #include "cli/Convert.h"
 #include "cli/FileTypes.h"
+#include "codec/classic/vuClassicWif.h"
 #include "codec/wif2/vuWifFormat.h"
 #include "formats/vuRWImage.h"
 #include "formats/vuRegistry.h"
 
 namespace {
 
-// The facts of a version-2 WIF header; other WIF files have none to show.
+std::string Printable(std::string text) {
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
+  return text;
+}
+
+// The facts of an older-generation WIF header.
+void PrintClassicHeader(const std::string& fileName) {
+  ClassicHeader h;
+  if (vuClassicWifHeader(fileName.c_str(), &h) != 0) return;
+  bool fiveThree = h.raster != 0;
+  std::printf("  WIF generation: older (\"%s%c\")\n", h.signatureLength == 4 ? "WIF" : "W",
+              h.digit);
+  std::printf("  revision:       %d.%d\n", h.revisionMajor, h.revisionMinor);
+  std::printf("  WIF size:       %d x %d\n", h.width, h.height);
+  std::printf("  colour:         %s\n", h.color ? "yes" : "no (grey)");
+  std::printf("  filters:        %s, %s scans\n", fiveThree ? "5/3" : "9/7",
+              fiveThree ? "raster" : "blocked");
+  std::printf("  levels:         %d (coarse %d)\n", h.levels, h.coarseLevels);
+  std::printf("  quantizer base: %d\n", h.quantizerBase);
+  std::printf("  sample bytes:   %d (header says %d)\n", h.EffectiveSampleBytes(), h.sampleBytes);
+  if (h.EffectiveSampleBytes() == 2) std::printf("  significant bits: %d\n", h.sampleBits);
+  std::printf("  data offset:    %d\n", h.dataOffset);
+  std::string comment(h.comment.begin(), h.comment.begin() + h.commentLength);
+  std::printf("  comment:        \"%s\"\n", Printable(comment).c_str());
+}
+
+// The facts of a WIF header: version 2, or the older generation.
 void PrintWifHeader(const std::string& fileName) {
   FILE* file = std::fopen(fileName.c_str(), "rb");
   if (!file) return;
   uint8_t header[kWifHeaderBytes];
   size_t got = std::fread(header, 1, sizeof header, file);
-  if (got < sizeof header || std::memcmp(header, "WIF2", 4) != 0) {
+  if (got < 4 || std::memcmp(header, "WIF2", 4) != 0) {
+    std::fclose(file);
+    PrintClassicHeader(fileName);
+    return;
+  }
+  if (got < sizeof header) {
     std::fclose(file);
     return;
   }
@@ -39,9 +72,7 @@ void PrintWifHeader(const std::string& fileName) {
     std::printf("  tiles:          %d x %d\n", p.tileWidth, p.tileHeight);
   else
     std::printf("  tiles:          no\n");
-  for (char& c : comment)
-    if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
-  std::printf("  comment:        \"%s\"\n", comment.c_str());
+  std::printf("  comment:        \"%s\"\n", Printable(comment).c_str());
 }
 
 } // namespace

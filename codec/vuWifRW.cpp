@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "codec/classic/vuClassicWif.h"
 #include "codec/wif2/vuWifDecoder.h"
 #include "codec/wif2/vuWifEncoder.h"
 #include "formats/vuFileStreams.h"
@@ -196,16 +197,11 @@ void vuWifRW::FreeOutOptions(void* options) {
   delete static_cast<vuWifSaveOptions*>(options);
 }
 
-// The older generation of WIF files is read by its own decoder, which this library does not
-// have yet: such files are refused as not valid.
+// The older generation of WIF files ("W5".."W8", "WIF5".."WIF8") has its own decoder.
 int vuWifRW::ReadClassic(FILE* stream, int* count) {
-  (void)stream;
-  (void)count;
-  return -2;
+  return vuReadClassicWif(stream, image, count);
 }
 
 int vuWifRW::GetInfoClassic(FILE* stream, vuFileInfo* info) {
-  (void)stream;
-  (void)info;
-  return -2;
+  return vuClassicWifInfo(stream, info);
 }

@@ -1,5 +1,6 @@
 #include "codec/classic/ClassicSynthesis.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <vector>
@@ -14,12 +15,6 @@ const ClassicFilter kFilter97 = {4,
 const ClassicFilter kFilter53 = {2, 3, {0.75, -0.375, 0, 0, 0}, {1.125, 0.375, -0.1875, 0, 0}};
 
 constexpr int kPad = 4;
-
-// Copies a line into buffer[kPad .. kPad + n) with its symmetric extension on both sides.
-void Extend(const float* line, int64_t n, float* buffer) {
-  for (int64_t i = -kPad; i < n + kPad; ++i)
-    buffer[i + kPad] = line[ClassicFold(i, n)];
-}
 
 template <class Value> std::unique_ptr<Value[]> Allocate(int64_t count) {
   return std::unique_ptr<Value[]>(new (std::nothrow) Value[static_cast<size_t>(count)]);
@@ -42,11 +37,16 @@ const ClassicFilter& ClassicFilter53() {
   return kFilter53;
 }
 
-void ClassicSynthesizeLine(const float* line, int64_t n, float* out, const double* even,
-                           int evenCount, const double* odd, int oddCount) {
-  std::vector<float> buffer(static_cast<size_t>(n + 2 * kPad));
-  Extend(line, n, buffer.data());
-  const float* x = buffer.data() + kPad;
+namespace {
+
+// Synthesises the n values at x[0..n) into out; x has kPad free slots on both sides, which are
+// filled with the symmetric extension first.
+void SynthesizePadded(float* x, int64_t n, float* out, const double* even, int evenCount,
+                      const double* odd, int oddCount) {
+  for (int j = 1; j <= kPad; ++j) {
+    x[-j] = x[ClassicFold(-j, n)];
+    x[n - 1 + j] = x[ClassicFold(n - 1 + j, n)];
+  }
   for (int64_t k = 0; k < n; ++k) {
     const double* taps = (k & 1) ? odd : even;
     int count = (k & 1) ? oddCount : evenCount;
@@ -54,13 +54,27 @@ void ClassicSynthesizeLine(const float* line, int64_t n, float* out, const doubl
   }
 }
 
+} // namespace
+
+void ClassicSynthesizeLine(const float* line, int64_t n, float* out, const double* even,
+                           int evenCount, const double* odd, int oddCount) {
+  if (n <= 0) return;
+  std::vector<float> buffer(static_cast<size_t>(n + 2 * kPad));
+  std::copy(line, line + n, buffer.begin() + kPad);
+  SynthesizePadded(buffer.data() + kPad, n, out, even, evenCount, odd, oddCount);
+}
+
 void ClassicInnerSynthesis(const ClassicLayout& layout, const ClassicFilter& filter, float* plane) {
   int64_t w2 = layout.halfWidth;
   int64_t bw = layout.LowestWidth();
   int64_t bh = layout.LowestHeight();
   int64_t longest = std::max(layout.halfWidth, layout.halfHeight);
-  std::vector<float> line(static_cast<size_t>(longest));
+  std::vector<float> buffer(static_cast<size_t>(longest + 2 * kPad));
   std::vector<float> out(static_cast<size_t>(longest));
+  float* line = buffer.data() + kPad;
+  auto synthesize = [&](int64_t n, float* target) {
+    SynthesizePadded(line, n, target, filter.even, filter.evenCount, filter.odd, filter.oddCount);
+  };
   for (int level = layout.InnerLevels(); level >= 1; --level) {
     // Columns: low rows 0..bh-1 interleaved with high rows bh..2bh-1.
     for (int64_t c = 0; c < 2 * bw; ++c) {
@@ -68,8 +82,7 @@ void ClassicInnerSynthesis(const ClassicLayout& layout, const ClassicFilter& fil
         line[2 * r] = plane[r * w2 + c];
         line[2 * r + 1] = plane[(bh + r) * w2 + c];
       }
-      ClassicSynthesizeLine(line.data(), 2 * bh, out.data(), filter.even, filter.evenCount,
-                            filter.odd, filter.oddCount);
+      synthesize(2 * bh, out.data());
       for (int64_t r = 0; r < 2 * bh; ++r)
         plane[r * w2 + c] = out[r];
     }
@@ -80,8 +93,7 @@ void ClassicInnerSynthesis(const ClassicLayout& layout, const ClassicFilter& fil
         line[2 * c] = row[c];
         line[2 * c + 1] = row[bw + c];
       }
-      ClassicSynthesizeLine(line.data(), 2 * bw, row, filter.even, filter.evenCount, filter.odd,
-                            filter.oddCount);
+      synthesize(2 * bw, row);
     }
     bw *= 2;
     bh *= 2;

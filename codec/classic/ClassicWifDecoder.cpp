@@ -90,6 +90,12 @@ int ClassicWifDecoder::Open(const ClassicHeader& header) {
   return 0;
 }
 
+int ClassicWifDecoder::Open(const uint8_t* bytes, size_t length) {
+  ClassicHeader header;
+  if (ParseClassicHeader(bytes, length, &header, true) != 1) return -2;
+  return Open(header);
+}
+
 void ClassicWifDecoder::Bind(uint8_t* bits, int64_t stride) {
   output_.bits = bits;
   output_.stride = stride;

@@ -37,6 +37,9 @@ public:
   // Prepares a decode of a file with this (checked) header: derived quantities and buffers.
   // Returns 0, -2 for a header the decoder cannot work with, -3 when memory is short.
   int Open(const ClassicHeader& header);
+  // The same from the first bytes of a stream, which must reach the data offset (a streaming
+  // client knows it from the first 14 bytes: ClassicDataOffset).
+  int Open(const uint8_t* bytes, size_t length);
   // The destination rows: 8-bit grey, 16-bit grey, 24-bit or 48-bit colour as the header says,
   // `stride` bytes apart, row 0 first (the bottom line of the picture).
   void Bind(uint8_t* bits, int64_t stride);

@@ -6,6 +6,10 @@
 #include "codec/classic/BitReader.h"
 #include "codec/classic/SymbolModel.h"
 
+namespace {
+constexpr int kMaxValueBits = 31;
+}
+
 int DecodeStage(int32_t* list, int64_t first, int64_t last, ArithmeticDecoder& decoder) {
   BitReader& reader = *decoder.reader;
   decoder.model->Reset();
@@ -16,9 +20,12 @@ int DecodeStage(int32_t* list, int64_t first, int64_t last, ArithmeticDecoder& d
     if (token == 4 || token == 5) {
       uint32_t magnitude = 1;
       int symbol;
+      int bits = 0;
       while ((symbol = decoder.DecodeSymbol()) == 0 || symbol == 1) {
         magnitude = 2 * magnitude + static_cast<uint32_t>(symbol);
-        if (reader.Failed()) return -2;
+        // No coefficient has more bits; a likely symbol can take less than a bit of input, so
+        // without this bound damaged data could keep the loop going for a very long time.
+        if (++bits > kMaxValueBits || reader.Failed()) return -2;
       }
       list[p++] = static_cast<int32_t>(token == 4 ? magnitude : 0u - magnitude);
       token = symbol;

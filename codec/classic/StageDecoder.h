@@ -11,8 +11,8 @@ class ArithmeticDecoder;
 // Decodes stages into list[0..listSize). With start < end the first stage is start..end-1 and
 // stages + 1 stages run; with start == end the first stage is end..4 end-1 and max(stages, 1)
 // run; every further stage ends at four times where it starts. Returns 0, -3 for a token that
-// cannot start a value or run (0, 1 or the end symbol), -2 when the input ran out or a stage
-// would leave the list.
+// cannot start a value or run (0, 1 or the end symbol), -2 when the input ran out, a value has
+// more than 31 bits below its leading 1, or a stage would leave the list.
 int DecodeLevels(int32_t* list, int64_t listSize, int64_t start, int64_t end, int stages,
                  ArithmeticDecoder& decoder);
 

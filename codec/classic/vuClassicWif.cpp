@@ -1,5 +1,7 @@
 #include "codec/classic/vuClassicWif.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
@@ -34,24 +36,26 @@ int vuClassicWifHeader(const char* fileName, ClassicHeader* header) {
   return CheckClassicHeader(*header) == 0 ? 0 : -2;
 }
 
-int vuClassicWifInfo(const char* fileName, vuFileInfo* info) {
-  File stream(fopen(fileName, "rb"));
-  if (!stream) return -1;
+int vuClassicWifInfo(FILE* stream, vuFileInfo* info) {
   ClassicHeader header;
-  if (ReadClassicHeader(stream.get(), &header) != 1 || CheckClassicHeader(header) != 0) return -2;
+  if (ReadClassicHeader(stream, &header) != 1 || CheckClassicHeader(header) != 0) return -2;
   info->width = static_cast<uint16_t>(header.width);
   info->height = static_cast<uint16_t>(header.height);
   info->bitsPerPixel = static_cast<uint8_t>(BitsPerPixel(header));
-  int64_t size = vuFileSize(stream.get());
+  int64_t size = vuFileSize(stream);
   info->fileSize = size < 0 ? 0 : static_cast<uint32_t>(size);
   return 0;
 }
 
-int vuReadClassicWif(const char* fileName, vuImage* image, int* count) {
+int vuClassicWifInfo(const char* fileName, vuFileInfo* info) {
   File stream(fopen(fileName, "rb"));
   if (!stream) return -1;
+  return vuClassicWifInfo(stream.get(), info);
+}
+
+int vuReadClassicWif(FILE* stream, vuImage* image, int* count) {
   ClassicHeader header;
-  if (ReadClassicHeader(stream.get(), &header) != 1 || CheckClassicHeader(header) != 0) return -2;
+  if (ReadClassicHeader(stream, &header) != 1 || CheckClassicHeader(header) != 0) return -2;
 
   ClassicWifDecoder decoder;
   int result = decoder.Open(header);
@@ -64,7 +68,7 @@ int vuReadClassicWif(const char* fileName, vuImage* image, int* count) {
   if (decoder.SampleBytes() == 2) image->sampleBits = decoder.SampleBits();
   decoder.Bind(image->bits, image->Stride());
 
-  ClassicFileSource source(stream.get());
+  ClassicFileSource source(stream);
   result = decoder.Decode(source);
   if (result != 0) {
     image->Delete();
@@ -72,4 +76,10 @@ int vuReadClassicWif(const char* fileName, vuImage* image, int* count) {
   }
   if (count) *count = static_cast<int>(std::min<int64_t>(source.Position(), INT32_MAX));
   return 0;
+}
+
+int vuReadClassicWif(const char* fileName, vuImage* image, int* count) {
+  File stream(fopen(fileName, "rb"));
+  if (!stream) return -1;
+  return vuReadClassicWif(stream.get(), image, count);
 }

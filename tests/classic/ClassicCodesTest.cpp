@@ -320,6 +320,18 @@ TEST(ClassicStages, InvalidTokensEndTheOperationWithMinusThree) {
   EXPECT_EQ(RunStages({{-1}}, {4}, &list), -3);
 }
 
+TEST(ClassicStages, ValuesLongerThanThirtyTwoBitsAreRefused) {
+  std::vector<int32_t> list;
+  std::vector<int> longest = {4};
+  longest.insert(longest.end(), 31, 1);
+  longest.push_back(-1);
+  ASSERT_EQ(RunStages({longest}, {1}, &list), 0);
+  EXPECT_EQ(uint32_t(list[0]), 0xFFFFFFFFu);
+  std::vector<int> tooLong = {5};
+  tooLong.insert(tooLong.end(), 5000, 0);
+  EXPECT_EQ(RunStages({tooLong}, {1}, &list), -2);
+}
+
 TEST(ClassicStages, DecodeLevelsStageBoundaries) {
   // start == end: stages [2, 8) and [8, 32); each stage restarts the model.
   std::vector<std::vector<int>> stages = {{3, 1, 0}, {4, 3, 3, 3}};

@@ -2,6 +2,7 @@
 // file information and failures.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
 #include "ClassicTestEncoder.h"
@@ -134,6 +135,88 @@ TEST(ClassicImage, FailuresLeaveTheImageEmpty) {
   vutest::WriteFileBytes(dir.Path("new.wif"), wif2);
   EXPECT_EQ(vuReadClassicWif(dir.Path("new.wif").c_str(), &image, &count), -2);
   EXPECT_EQ(vuClassicWifInfo(dir.Path("new.wif").c_str(), &info), -2);
+}
+
+} // namespace
+
+namespace {
+
+std::vector<uint8_t> SmallColourFile(bool shortForm, int revisionMinor = 0) {
+  EncodeOptions o;
+  o.digit = '6';
+  o.levels = 3;
+  o.shortForm = shortForm;
+  o.revisionMinor = revisionMinor;
+  o.comment = "an old picture";
+  return EncodeClassic(Pattern(21, 14, 3, 255), o);
+}
+
+TEST(ClassicImage, LoadImageAndGetInfoReadOlderFilesThroughTheWifReader) {
+  vutest::TempDir dir;
+  for (bool shortForm : {false, true}) {
+    std::string path = dir.Path(shortForm ? "short.wif" : "long.vuw");
+    std::vector<uint8_t> file = SmallColourFile(shortForm);
+    vutest::WriteFileBytes(path, file);
+    vutest::ScopedImage image;
+    ASSERT_EQ(image.LoadImage(path.c_str()), 0) << path;
+    EXPECT_EQ(image.format, BM_24BIT);
+    EXPECT_EQ(image.Width(), 21);
+    EXPECT_EQ(image.dataSize, int(file.size()));
+    vuFileInfo info;
+    ASSERT_EQ(image.GetInfo(path.c_str(), &info), 0);
+    EXPECT_EQ(info.width, 21);
+    EXPECT_EQ(info.height, 14);
+    EXPECT_EQ(info.bitsPerPixel, 24);
+  }
+}
+
+TEST(ClassicImage, ShortFormWithMinorRevisionFiftyIsAnOlderFile) {
+  // "W6", major 5, minor 50: the fourth byte is '2', but the file is no "WIF2" file.
+  vutest::TempDir dir;
+  std::vector<uint8_t> file = SmallColourFile(true, '2');
+  ASSERT_EQ(file[3], '2');
+  std::string path = dir.Path("w6.wif");
+  vutest::WriteFileBytes(path, file);
+  vutest::ScopedImage image;
+  ASSERT_EQ(image.LoadImage(path.c_str()), 0);
+  EXPECT_EQ(image.Width(), 21);
+}
+
+TEST(ClassicImage, ConverterWritesAndDescribesOlderFiles) {
+  vutest::TempDir dir;
+  std::string in = dir.Path("old.wif");
+  std::string out = dir.Path("out.ppm");
+  std::vector<uint8_t> file = SmallColourFile(false);
+  vutest::WriteFileBytes(in, file);
+  std::string output;
+  ASSERT_EQ(vutest::RunCommand(vutest::Quote(vutest::ConvertPath()) + " " + vutest::Quote(in) +
+                                   " " + vutest::Quote(out),
+                               &output),
+            0)
+      << output;
+  Picture written, decoded;
+  ASSERT_TRUE(ReadPnm(out, &written));
+  ASSERT_EQ(DecodeBytes(file, &decoded), 0);
+  EXPECT_EQ(MaxDifference(written, decoded), 0);
+
+  ASSERT_EQ(vutest::RunCommand(
+                vutest::Quote(vutest::ConvertPath()) + " --info " + vutest::Quote(in), &output),
+            0)
+      << output;
+  EXPECT_NE(output.find("bits per pixel: 24"), std::string::npos) << output;
+  EXPECT_NE(output.find("older (\"WIF6\")"), std::string::npos) << output;
+  EXPECT_NE(output.find("levels:         3 (coarse 0)"), std::string::npos) << output;
+  EXPECT_NE(output.find("\"an old picture\""), std::string::npos) << output;
+
+  // A damaged file: a one-line message and a failure status, no output file.
+  file.resize(file.size() / 2);
+  vutest::WriteFileBytes(in, file);
+  std::string damaged = dir.Path("damaged.ppm");
+  EXPECT_EQ(vutest::RunCommand(vutest::Quote(vutest::ConvertPath()) + " " + vutest::Quote(in) +
+                                   " " + vutest::Quote(damaged),
+                               &output),
+            1);
+  EXPECT_FALSE(std::filesystem::exists(damaged));
 }
 
 } // namespace

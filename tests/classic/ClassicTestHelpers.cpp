@@ -127,7 +127,7 @@ int DecodeByPasses(const std::vector<uint8_t>& file, Picture* picture,
   ClassicHeader header;
   if (ParseClassicHeader(file.data(), size_t(dataOffset), &header, true) != 1) return -2;
   ClassicWifDecoder decoder;
-  int result = decoder.Open(header);
+  int result = decoder.Open(file.data(), size_t(dataOffset));
   if (result != 0) return result;
   int64_t stride = StrideOf(header);
   std::vector<uint8_t> rows(static_cast<size_t>(stride * header.height), 0);
