@@ -54,7 +54,7 @@ std::string LoadErrorText(const std::string& fileName, int result) {
   case -2:
     return "not a valid file of its type (damaged or unsupported)";
   case -3:
-    return "unsupported variant of its type, or out of memory";
+    return "cannot decode it (an unsupported variant, damaged data, or out of memory)";
   default:
     return "cannot read the file (error " + std::to_string(result) + ")";
   }
