@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <new>
+#include <vector>
 
 #include "imagelib/vuImage.h"
 #include "imagelib/vuImageFilters.h"
@@ -120,28 +122,34 @@ int vuImage::Filter(int index) {
     temporary.Delete();
     return -3;
   }
+  // Straight on the rows: the neighbours are the clamped pixels GetColor would read, each channel
+  // filtered on its own, so the result is the pixel-by-pixel one.
+  const int bytes = depth / 8;
+  std::vector<int> columns;
+  try {
+    columns.resize(static_cast<size_t>(width) * 3);
+  } catch (const std::bad_alloc&) {
+    temporary.Delete();
+    return -3;
+  }
+  for (int x = 0; x < width; ++x) {
+    for (int dx = -1; dx <= 1; ++dx) {
+      columns[3 * static_cast<size_t>(x) + (dx + 1)] = bytes * std::clamp(x + dx, 0, width - 1);
+    }
+  }
   for (int y = 0; y < height; ++y) {
+    const uint8_t* rows[9];
+    for (int k = 0; k < 9; ++k)
+      rows[k] = Row(std::clamp(y + kOffsetY[k], 0, height - 1));
+    uint8_t* target = temporary.Row(y);
     for (int x = 0; x < width; ++x) {
-      if (depth == 24) {
-        int sum[3] = {0, 0, 0};
-        for (int k = 0; k < 9; ++k) {
-          uint8_t red = 0, green = 0, blue = 0;
-          GetColor(x + kOffsetX[k], y + kOffsetY[k], &red, &green, &blue);
-          sum[0] += kernel.coefficients[k] * red;
-          sum[1] += kernel.coefficients[k] * green;
-          sum[2] += kernel.coefficients[k] * blue;
-        }
-        temporary.SetColor(x, y, FilteredValue(sum[0], kernel.divisor),
-                           FilteredValue(sum[1], kernel.divisor),
-                           FilteredValue(sum[2], kernel.divisor));
-      } else {
+      const int* column = &columns[3 * static_cast<size_t>(x)];
+      for (int c = 0; c < bytes; ++c) {
         int sum = 0;
         for (int k = 0; k < 9; ++k) {
-          uint8_t grey = 0;
-          GetColor(x + kOffsetX[k], y + kOffsetY[k], &grey);
-          sum += kernel.coefficients[k] * grey;
+          sum += kernel.coefficients[k] * rows[k][column[kOffsetX[k] + 1] + c];
         }
-        temporary.SetColor(x, y, FilteredValue(sum, kernel.divisor));
+        target[bytes * x + c] = FilteredValue(sum, kernel.divisor);
       }
     }
   }

@@ -2,6 +2,7 @@
 // orientation of the kernels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -312,3 +313,54 @@ TEST_P(FilterAgainstImageMagick, SamePixels) {
 INSTANTIATE_TEST_SUITE_P(WholeNumberKernels, FilterAgainstImageMagick, ::testing::Range(3, 14));
 
 } // namespace
+
+// Every kernel on a real photograph, grey and colour, against the neighbourhood sum written out
+// pixel by pixel through the clamped single-pixel reads.
+TEST(Filter, EveryKernelMatchesThePixelByPixelDefinition) {
+  for (const char* sample : {"chelsea.ppm", "camera.pgm"}) {
+    vutest::ScopedImage photo;
+    ASSERT_EQ(photo.LoadImage(vutest::Sample(sample).c_str()), 0);
+    for (int index = 0; index < vuFilterKernelCount; ++index) {
+      SCOPED_TRACE(testing::Message() << sample << " kernel " << index);
+      vutest::ScopedImage image;
+      ASSERT_EQ(photo.SubImage(&image, 150, 100, 37, 23), 1);
+      const vuFilterKernel& kernel = vuFilterKernels[index];
+      const int channels = image.Depth() / 8;
+      std::vector<int> expected;
+      for (int y = 0; y < image.Height(); ++y) {
+        for (int x = 0; x < image.Width(); ++x) {
+          int sums[3] = {0, 0, 0};
+          int k = 0;
+          for (int dy = 1; dy >= -1; --dy) {
+            for (int dx = -1; dx <= 1; ++dx, ++k) {
+              uint8_t v[3] = {0, 0, 0};
+              if (channels == 3)
+                image.GetColor(x + dx, y + dy, &v[0], &v[1], &v[2]);
+              else
+                image.GetColor(x + dx, y + dy, &v[0]);
+              for (int c = 0; c < channels; ++c)
+                sums[c] += kernel.coefficients[k] * v[c];
+            }
+          }
+          for (int c = 0; c < channels; ++c) {
+            expected.push_back(std::clamp(sums[c] / kernel.divisor, 0, 255));
+          }
+        }
+      }
+      ASSERT_EQ(image.Filter(index), 1);
+      std::vector<int> got;
+      for (int y = 0; y < image.Height(); ++y) {
+        for (int x = 0; x < image.Width(); ++x) {
+          uint8_t v[3] = {0, 0, 0};
+          if (channels == 3)
+            image.GetColor(x, y, &v[0], &v[1], &v[2]);
+          else
+            image.GetColor(x, y, &v[0]);
+          for (int c = 0; c < channels; ++c)
+            got.push_back(v[c]);
+        }
+      }
+      EXPECT_EQ(got, expected);
+    }
+  }
+}
