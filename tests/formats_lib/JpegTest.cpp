@@ -2,11 +2,9 @@
 // record, CMYK files, damaged files and failed writes.
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <sys/resource.h>
 
 #include <jpeglib.h>
 
@@ -429,17 +427,9 @@ TEST(Jpeg, FailedWritesReturnAnErrorAndLeaveNoFile) {
 
   // The disk fills part-way: libjpeg's write error comes back as -1 instead of ending the process.
   std::string path = dir.Path("full.jpg");
-  auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit saved;
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit limit = saved;
-  limit.rlim_cur = 10000;
-  setrlimit(RLIMIT_FSIZE, &limit);
   vuJpegSaveOptions options;
   options.quality = 100;
-  int result = image.SaveImage(path.c_str(), VU_TYPE_JPEG, &options);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previousHandler);
+  int result = libformats::SaveWithFileSizeLimit(image, path, VU_TYPE_JPEG, &options, 10000);
   EXPECT_EQ(result, -1);
   EXPECT_FALSE(std::filesystem::exists(path));
 }

@@ -1,3 +1,6 @@
+#include <csignal>
+#include <sys/resource.h>
+
 #include "LibFormatsSupport.h"
 
 #include <gtest/gtest.h>
@@ -190,6 +193,20 @@ std::string SmallPhoto(const vutest::TempDir& dir, int width, int height) {
       dir.Path("photo" + std::to_string(width) + "x" + std::to_string(height) + ".ppm");
   EXPECT_EQ(crop.SaveImage(path.c_str(), 4, nullptr), 0);
   return path;
+}
+
+int SaveWithFileSizeLimit(vuImage& image, const std::string& path, int type, void* options,
+                          long limitBytes) {
+  auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved;
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit limit = saved;
+  limit.rlim_cur = static_cast<rlim_t>(limitBytes);
+  setrlimit(RLIMIT_FSIZE, &limit);
+  int result = image.SaveImage(path.c_str(), type, options);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previousHandler);
+  return result;
 }
 
 } // namespace libformats

@@ -50,6 +50,11 @@ int HostileLoop(const std::vector<uint8_t>& valid, const std::string& path,
                 const std::function<int(const std::string&)>& read, int mutations = 150,
                 const std::function<void(std::vector<uint8_t>&)>& repair = nullptr);
 
+// SaveImage with the process's file-size limit set to `limitBytes`, so that the disk seems to fill
+// part-way through the write; the limit is restored afterwards.
+int SaveWithFileSizeLimit(vuImage& image, const std::string& path, int type, void* options,
+                          long limitBytes);
+
 // A small colour picture with odd width (a crop of a real photograph) as PPM in `dir`.
 std::string SmallPhoto(const vutest::TempDir& dir, int width = 37, int height = 29);
 

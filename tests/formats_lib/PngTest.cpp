@@ -4,9 +4,7 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 
 #include "LibFormatsSupport.h"
 #include "formats/PngRW.h"
@@ -306,15 +304,7 @@ TEST(Png, FailedWritesLeaveNoFile) {
   ASSERT_EQ(image.LoadImage(vutest::Sample("astronaut.ppm").c_str()), 0);
   EXPECT_EQ(image.SaveImage(dir.Path("no/such/folder/x.png").c_str(), VU_TYPE_PNG, nullptr), -1);
   std::string path = dir.Path("full.png");
-  auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit saved;
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit limit = saved;
-  limit.rlim_cur = 10000;
-  setrlimit(RLIMIT_FSIZE, &limit);
-  int result = image.SaveImage(path.c_str(), VU_TYPE_PNG, nullptr);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previousHandler);
+  int result = libformats::SaveWithFileSizeLimit(image, path, VU_TYPE_PNG, nullptr, 10000);
   EXPECT_EQ(result, -1);
   EXPECT_FALSE(std::filesystem::exists(path));
   ScopedImage fiveBits;

@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
-#include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <sys/resource.h>
 
 #include "LibFormatsSupport.h"
 #include "formats/TiffRW.h"
@@ -518,15 +516,7 @@ TEST(Tiff, FailedWritesLeaveNoFile) {
 
   // A file-size limit makes the disk "full" part-way through.
   std::string path = dir.Path("full.tif");
-  auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit saved;
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit limit = saved;
-  limit.rlim_cur = 20000;
-  setrlimit(RLIMIT_FSIZE, &limit);
-  int result = image.SaveImage(path.c_str(), VU_TYPE_TIFF, nullptr);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previousHandler);
+  int result = libformats::SaveWithFileSizeLimit(image, path, VU_TYPE_TIFF, nullptr, 20000);
   EXPECT_EQ(result, -1);
   EXPECT_FALSE(std::filesystem::exists(path));
 
