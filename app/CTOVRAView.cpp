@@ -84,7 +84,7 @@ void CTOVRAView::ResetZoom() {
   ApplyScrollState();
   // The frame fits the image exactly, larger or smaller than before.
   if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-    QSize border = sub->size() - viewport()->size();
+    QSize border = sub->size() - size();
     sub->resize(ImageWidth() + border.width(), ImageHeight() + border.height());
   }
   viewport()->update();

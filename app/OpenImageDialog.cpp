@@ -10,17 +10,12 @@
 #include <algorithm>
 
 #include "imagelib/vuBitmapRender.h"
-#include "imagelib/vuImage.h"
+#include "imagelib/vuImageOwner.h"
 
 namespace {
 const QSize kPreviewBox(160, 120);
 const char* const kFieldNames[] = {"Width",     "Height",    "Bits Per Pixel", "Raw Bitmap Size",
                                    "File Size", "Compression Ratio"};
-
-// An image that releases its blocks when it goes.
-struct OwnedImage : vuImage {
-  ~OwnedImage() override { Delete(); }
-};
 } // namespace
 
 std::vector<vuFileFilter> OpenDialogFilters() {
@@ -82,7 +77,7 @@ ImageFacts ExamineImageFile(const QString& path, bool decode, QSize previewBox) 
   QFileInfo info(path);
   if (!info.isFile()) return facts;
   QByteArray name = QFile::encodeName(path);
-  OwnedImage image;
+  vuImageOwner image;
   facts.supported = image.GetFileType(name.constData()) > 0;
   if (!facts.supported || !decode) return facts;
   if (image.LoadImage(name.constData()) != 0 || !image.header) return facts;

@@ -10,16 +10,16 @@
 #include "AppTestSupport.h"
 #include "app/CommandTable.h"
 #include "app/CTOVRADoc.h"
+#include "imagelib/vuImageOwner.h"
 
 namespace {
 
-struct OwnedImage : vuImage {
-  explicit OwnedImage(vuBMFormat format, int colors = 0) { AllocateBitmap(4, 4, colors, format); }
-  ~OwnedImage() override { Delete(); }
+struct SmallImage : vuImageOwner {
+  explicit SmallImage(vuBMFormat format, int colors = 0) { AllocateBitmap(4, 4, colors, format); }
 };
 
 TEST(CommandTable, EnableRulesFollowTheImageAndTheScreen) {
-  OwnedImage colour(BM_24BIT), palette(BM_8BIT_COLOR, 256), grey(BM_8BIT_GRAY, 256),
+  SmallImage colour(BM_24BIT), palette(BM_8BIT_COLOR, 256), grey(BM_8BIT_GRAY, 256),
       oneBit(BM_1BIT, 2), deep(BM_16BIT_GRAY), wide(BM_48BIT);
   for (int i = 0; i < 256; ++i) palette.palette[i] = vuRGBA{uint8_t(i), 0, uint8_t(255 - i), 0};
   auto enabled = [](int id, const vuImage* image, int depth = 24) {
@@ -77,7 +77,7 @@ TEST(CommandTable, TriggerRunsOnlyEnabledHandledCommands) {
   EXPECT_TRUE(table.Trigger(ID_ZOOM_NOTE));
   EXPECT_FALSE(table.Trigger(ID_PAN_NOTE)); // nobody handles it
   EXPECT_FALSE(table.Trigger(12345));       // no such command
-  OwnedImage image(BM_24BIT);
+  SmallImage image(BM_24BIT);
   table.SetContextSource([&] {
     CommandContext context;
     context.image = &image;
