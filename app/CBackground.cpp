@@ -3,7 +3,8 @@
 #include <QMdiSubWindow>
 #include <QPainter>
 
-CBackground::CBackground(QWidget* parent) : QMdiArea(parent), picture_(":/vustudio/background.png") {
+CBackground::CBackground(QWidget* parent)
+    : QMdiArea(parent), picture_(":/vustudio/background.png") {
   setBackground(QColor(128, 128, 128));
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -12,6 +12,7 @@ CChildFrame::CChildFrame(std::unique_ptr<CTOVRADoc> document, CMainFrame& frame)
   view_ = new CTOVRAView(*document_, frame_, this);
   setWidget(view_);
   setWindowTitle(QString::fromStdString(document_->Title()));
+  setWindowIcon(frame.windowIcon());
 }
 
 CChildFrame::~CChildFrame() {

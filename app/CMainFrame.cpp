@@ -30,9 +30,12 @@
 namespace {
 const std::array<int, CMainFrame::kStatusPanes> kPaneEdges = {40,  90,  130, 165, 210, 245, 295,
                                                               340, 415, 440, 530, 590, 705, 765};
-const char* const kPaneLabels[7] = {"Ratio",          "   Time",
-                                    "   Width",       "   Height",
-                                    " Bits Per Pixel", " Original File Size",
+const char* const kPaneLabels[7] = {"Ratio",
+                                    "   Time",
+                                    "   Width",
+                                    "   Height",
+                                    " Bits Per Pixel",
+                                    " Original File Size",
                                     " Compressed File Size"};
 } // namespace
 
@@ -43,6 +46,9 @@ CMainFrame::CMainFrame(CTOVRAApp& app) : app_(app) {
   setAcceptDrops(true);
 
   background_ = new CBackground(this);
+  // The program's icon: the band layout of the background picture.
+  if (!background_->Picture().isNull())
+    setWindowIcon(QPixmap::fromImage(background_->Picture().copy(48, 8, 144, 144)));
   setCentralWidget(background_);
   connect(background_, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
 
@@ -197,6 +203,10 @@ const std::array<int, CMainFrame::kStatusPanes>& CMainFrame::StatusPaneEdges() {
 
 void CMainFrame::CreateStatusBar() {
   auto* panes = new QWidget;
+  // The panes have fixed edges: a small font lets the longest label fit its pane.
+  QFont small = panes->font();
+  small.setPixelSize(10);
+  panes->setFont(small);
   auto* layout = new QHBoxLayout(panes);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -230,7 +240,8 @@ void CMainFrame::BuildMenus() {
   menusBuilt_ = true;
   documentMenus_ = withDocument;
   menuBar()->clear();
-  const auto& layout = withDocument ? CommandTable::DocumentMenus() : CommandTable::NoDocumentMenus();
+  const auto& layout =
+      withDocument ? CommandTable::DocumentMenus() : CommandTable::NoDocumentMenus();
   for (const MenuLayout& menuLayout : layout) {
     QMenu* menu = menuBar()->addMenu(QString::fromUtf8(menuLayout.title));
     connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);

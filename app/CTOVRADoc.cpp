@@ -175,8 +175,7 @@ void CTOVRADoc::PrepareDisplay() {
   case BM_16BIT_GRAY:
     picture.useAlternate = picture.CreateAlt16bitImage(displayBitLow, displayBitHigh) == 1 ? 1 : 0;
     // The grey copy carries a grey palette; without it a palette screen would show few greys.
-    if (picture.format == BM_16BIT_GRAY)
-      vuDrawDibSetPalette(picture.hDrawDib, picture.hPalette);
+    if (picture.format == BM_16BIT_GRAY) vuDrawDibSetPalette(picture.hDrawDib, picture.hPalette);
     break;
   default:
     break;

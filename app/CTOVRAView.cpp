@@ -92,11 +92,16 @@ void CTOVRAView::ResetZoom() {
 
 void CTOVRAView::ApplyScrollState() {
   applyingScroll_ = true;
-  Qt::ScrollBarPolicy policy = zoom_.scrollBarsHidden ? Qt::ScrollBarAlwaysOff
-                                                      : Qt::ScrollBarAsNeeded;
+  Qt::ScrollBarPolicy policy =
+      zoom_.scrollBarsHidden ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
   setHorizontalScrollBarPolicy(policy);
   setVerticalScrollBarPolicy(policy);
+  // When the picture fits the whole area no scroll bar is needed, though one may still be shown
+  // and take room from the page.
   QSize page = viewport()->size();
+  if (ZoomState::ScrollLimit(zoom_.rangeX, width()) == 0 &&
+      ZoomState::ScrollLimit(zoom_.rangeY, height()) == 0)
+    page = size();
   QScrollBar* horizontal = horizontalScrollBar();
   QScrollBar* vertical = verticalScrollBar();
   horizontal->setRange(0, ZoomState::ScrollLimit(zoom_.rangeX, page.width()));
@@ -200,9 +205,9 @@ void CTOVRAView::paintEvent(QPaintEvent*) {
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     painter.setPen(QPen(Qt::white, 1));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRect(QPoint(zoom_.dragStartX, zoom_.dragStartY),
-                           QPoint(zoom_.dragEndX, zoom_.dragEndY))
-                         .normalized());
+    painter.drawRect(
+        QRect(QPoint(zoom_.dragStartX, zoom_.dragStartY), QPoint(zoom_.dragEndX, zoom_.dragEndY))
+            .normalized());
   }
   if (selecting_) {
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);

@@ -16,16 +16,21 @@ const std::vector<CommandEntry> kEntries = {
      E::WithDocument, C::None, 0},
     {ID_CONVERT, "Con&vert", "", "Convert Multiple Images\nConvert Multiple Images", E::Always,
      C::None, 0},
-    {ID_FILE_PRINT, "&Print...", "", "Print the active image\nPrint", E::WithDocument,
-     C::None, 0},
-    {ID_FILE_PRINT_DIRECT, "Print &Direct", "", "Print the active image on the default printer\n"
-     "Print Direct", E::WithDocument, C::None, 0},
+    {ID_FILE_PRINT, "&Print...", "", "Print the active image\nPrint", E::WithDocument, C::None, 0},
+    {ID_FILE_PRINT_DIRECT, "Print &Direct", "",
+     "Print the active image on the default printer\n"
+     "Print Direct",
+     E::WithDocument, C::None, 0},
     {ID_FILE_PRINT_PREVIEW, "Print Pre&view", "", "Show the printed page\nPrint Preview",
      E::WithDocument, C::None, 0},
-    {ID_FILE_MRU_FIRST + 0, "", "", "Open this image\nRecent File", E::RecentFileListed, C::None, 0},
-    {ID_FILE_MRU_FIRST + 1, "", "", "Open this image\nRecent File", E::RecentFileListed, C::None, 1},
-    {ID_FILE_MRU_FIRST + 2, "", "", "Open this image\nRecent File", E::RecentFileListed, C::None, 2},
-    {ID_FILE_MRU_FIRST + 3, "", "", "Open this image\nRecent File", E::RecentFileListed, C::None, 3},
+    {ID_FILE_MRU_FIRST + 0, "", "", "Open this image\nRecent File", E::RecentFileListed, C::None,
+     0},
+    {ID_FILE_MRU_FIRST + 1, "", "", "Open this image\nRecent File", E::RecentFileListed, C::None,
+     1},
+    {ID_FILE_MRU_FIRST + 2, "", "", "Open this image\nRecent File", E::RecentFileListed, C::None,
+     2},
+    {ID_FILE_MRU_FIRST + 3, "", "", "Open this image\nRecent File", E::RecentFileListed, C::None,
+     3},
     {ID_APP_EXIT, "E&xit", "", "Quit the program; asks to save changed images\nExit", E::Always,
      C::None, 0},
     {ID_VIEW_TOOLBAR, "&Toolbar", "", "Show or hide the toolbar\nToggle Toolbar", E::Always,
@@ -44,8 +49,10 @@ const std::vector<CommandEntry> kEntries = {
     {ID_BEST_QUANTIZATION, "&Best Quantization", "",
      "Reduce colour images by median cut over the exact colours\nBest Quantization",
      E::LowColorScreen, C::ColorReduction, 2},
-    {ID_GENERAL_PREFERENCES, "&General Preferences", "", "Set default folders, types and values\n"
-     "General Preferences", E::Always, C::None, 0},
+    {ID_GENERAL_PREFERENCES, "&General Preferences", "",
+     "Set default folders, types and values\n"
+     "General Preferences",
+     E::Always, C::None, 0},
     {ID_RGB_COLOR, "&RGB Color", "", "Convert to 24-bit colour\nRGB Color", E::PaletteImage,
      C::None, 0},
     {ID_GRAYSCALE, "&Grayscale", "", "Convert to grey levels\nGrayscale", E::OneBitImage, C::None,
@@ -58,12 +65,9 @@ const std::vector<CommandEntry> kEntries = {
     {ID_FILTER_FIRST + 3, "High Pass 1", "", "Filter\nHigh Pass 1", E::WithDocument, C::None, 0},
     {ID_FILTER_FIRST + 4, "High Pass 2", "", "Filter\nHigh Pass 2", E::WithDocument, C::None, 0},
     {ID_FILTER_FIRST + 5, "High Pass 3", "", "Filter\nHigh Pass 3", E::WithDocument, C::None, 0},
-    {ID_FILTER_FIRST + 6, "Difference 1", "", "Filter\nDifference 1", E::WithDocument, C::None,
-     0},
-    {ID_FILTER_FIRST + 7, "Difference 2", "", "Filter\nDifference 2", E::WithDocument, C::None,
-     0},
-    {ID_FILTER_FIRST + 8, "Difference 3", "", "Filter\nDifference 3", E::WithDocument, C::None,
-     0},
+    {ID_FILTER_FIRST + 6, "Difference 1", "", "Filter\nDifference 1", E::WithDocument, C::None, 0},
+    {ID_FILTER_FIRST + 7, "Difference 2", "", "Filter\nDifference 2", E::WithDocument, C::None, 0},
+    {ID_FILTER_FIRST + 8, "Difference 3", "", "Filter\nDifference 3", E::WithDocument, C::None, 0},
     {ID_FILTER_FIRST + 9, "Laplace 1", "", "Filter\nLaplace 1", E::WithDocument, C::None, 0},
     {ID_FILTER_FIRST + 10, "Laplace 2", "", "Filter\nLaplace 2", E::WithDocument, C::None, 0},
     {ID_FILTER_FIRST + 11, "Laplace 3", "", "Filter\nLaplace 3", E::WithDocument, C::None, 0},
@@ -87,21 +91,23 @@ const std::vector<CommandEntry> kEntries = {
     {ID_INVERT, "&Invert", "", "Invert\nInvert", E::WithDocument, C::None, 0},
     {ID_SET_DISPLAY_BITS, "Set &Display Bits", "", "Set Display Bits\nSet Display Bits",
      E::SixteenBitImage, C::None, 0},
-    {ID_RESET_PAN_ZOOM, "R&eset Pan / Zoom", "", "Show the whole image at scale 1\n"
-     "Reset Pan / Zoom", E::WithDocument, C::Zoomed, 0},
-    {ID_MODE_ZOOM, "&Zoom", "", "Zoom by dragging a rectangle\nZoom", E::WithDocument,
-     C::MouseMode, 0},
+    {ID_RESET_PAN_ZOOM, "R&eset Pan / Zoom", "",
+     "Show the whole image at scale 1\n"
+     "Reset Pan / Zoom",
+     E::WithDocument, C::Zoomed, 0},
+    {ID_MODE_ZOOM, "&Zoom", "", "Zoom by dragging a rectangle\nZoom", E::WithDocument, C::MouseMode,
+     0},
     {ID_MODE_PAN, "&Pan", "", "Pan with the scroll bars\nPan", E::WithDocument, C::MouseMode, 0},
-    {ID_MODE_SELECTION, "&Selection", "", "Select a part of the image\nSelection",
-     E::WithDocument, C::MouseMode, 0},
+    {ID_MODE_SELECTION, "&Selection", "", "Select a part of the image\nSelection", E::WithDocument,
+     C::MouseMode, 0},
     {ID_MODE_CROP, "C&rop", "", "Crop Out New Image\n Crop Image", E::WithDocument, C::MouseMode,
      0},
     {ID_ZOOM_NOTE, "Zoomin&g Note", "", "How to zoom\nZooming", E::Always, C::None, 0},
     {ID_PAN_NOTE, "Pa&nning Note", "", "How to pan\nPanning", E::Always, C::None, 0},
     {ID_WINDOW_CASCADE, "&Cascade", "", "Arrange the image windows so they overlap\nCascade",
      E::WithDocument, C::None, 0},
-    {ID_WINDOW_TILE, "&Tile", "", "Arrange the image windows side by side\nTile",
-     E::WithDocument, C::None, 0},
+    {ID_WINDOW_TILE, "&Tile", "", "Arrange the image windows side by side\nTile", E::WithDocument,
+     C::None, 0},
     {ID_APP_ABOUT, "&About The Tessary...", "", "Show the program's version\nAbout", E::Always,
      C::None, 0},
 };
@@ -113,26 +119,45 @@ const std::vector<int> kFilterIds = [] {
   return ids;
 }();
 
-const std::vector<int> kFileMenuNoDocument = {
-    ID_FILE_NEW,  ID_FILE_OPEN, ID_CONVERT, 0, ID_FILE_MRU_FIRST, ID_FILE_MRU_FIRST + 1,
-    ID_FILE_MRU_FIRST + 2, ID_FILE_MRU_FIRST + 3, 0, ID_APP_EXIT};
-const std::vector<int> kFileMenuDocument = {
-    ID_FILE_NEW,       ID_FILE_OPEN,          ID_FILE_CLOSE,         0,
-    ID_FILE_SAVE_AS,   ID_COMPRESS,           ID_CONVERT,            0,
-    ID_FILE_PRINT,     ID_FILE_PRINT_DIRECT,  ID_FILE_PRINT_PREVIEW, 0,
-    ID_FILE_MRU_FIRST, ID_FILE_MRU_FIRST + 1, ID_FILE_MRU_FIRST + 2, ID_FILE_MRU_FIRST + 3,
-    0,                 ID_APP_EXIT};
+const std::vector<int> kFileMenuNoDocument = {ID_FILE_NEW,
+                                              ID_FILE_OPEN,
+                                              ID_CONVERT,
+                                              0,
+                                              ID_FILE_MRU_FIRST,
+                                              ID_FILE_MRU_FIRST + 1,
+                                              ID_FILE_MRU_FIRST + 2,
+                                              ID_FILE_MRU_FIRST + 3,
+                                              0,
+                                              ID_APP_EXIT};
+const std::vector<int> kFileMenuDocument = {ID_FILE_NEW,
+                                            ID_FILE_OPEN,
+                                            ID_FILE_CLOSE,
+                                            0,
+                                            ID_FILE_SAVE_AS,
+                                            ID_COMPRESS,
+                                            ID_CONVERT,
+                                            0,
+                                            ID_FILE_PRINT,
+                                            ID_FILE_PRINT_DIRECT,
+                                            ID_FILE_PRINT_PREVIEW,
+                                            0,
+                                            ID_FILE_MRU_FIRST,
+                                            ID_FILE_MRU_FIRST + 1,
+                                            ID_FILE_MRU_FIRST + 2,
+                                            ID_FILE_MRU_FIRST + 3,
+                                            0,
+                                            ID_APP_EXIT};
 const std::vector<int> kViewMenu = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_IMAGE_TOOLBAR};
-const std::vector<int> kOptionsMenu = {ID_QUICK_DITHER,       ID_MEDIAN_CUT,
-                                       ID_FAST_QUANTIZATION,  ID_BEST_QUANTIZATION,
-                                       0,                     ID_GENERAL_PREFERENCES};
+const std::vector<int> kOptionsMenu = {
+    ID_QUICK_DITHER,       ID_MEDIAN_CUT, ID_FAST_QUANTIZATION, ID_BEST_QUANTIZATION, 0,
+    ID_GENERAL_PREFERENCES};
 const std::vector<int> kImageMenu = [] {
   std::vector<int> ids = {ID_RGB_COLOR, ID_GRAYSCALE, ID_BRIGHTNESS_CONTRAST, 0};
   ids.insert(ids.end(), kFilterIds.begin(), kFilterIds.end());
-  ids.insert(ids.end(), {0, ID_FLIP_HORIZONTAL, ID_FLIP_VERTICAL, ID_ROTATE_CLOCKWISE,
-                         ID_ROTATE_COUNTER_CLOCKWISE, ID_INVERT, ID_SET_DISPLAY_BITS, 0,
-                         ID_RESET_PAN_ZOOM, ID_MODE_ZOOM, ID_MODE_PAN, ID_MODE_SELECTION,
-                         ID_MODE_CROP});
+  ids.insert(ids.end(),
+             {0, ID_FLIP_HORIZONTAL, ID_FLIP_VERTICAL, ID_ROTATE_CLOCKWISE,
+              ID_ROTATE_COUNTER_CLOCKWISE, ID_INVERT, ID_SET_DISPLAY_BITS, 0, ID_RESET_PAN_ZOOM,
+              ID_MODE_ZOOM, ID_MODE_PAN, ID_MODE_SELECTION, ID_MODE_CROP});
   return ids;
 }();
 const std::vector<int> kWindowMenu = {ID_WINDOW_CASCADE, ID_WINDOW_TILE};
@@ -143,15 +168,16 @@ const std::vector<MenuLayout> kNoDocumentMenus = {{"&File", kFileMenuNoDocument}
                                                   {"&Options", kOptionsMenu},
                                                   {"&Help", kHelpMenu}};
 const std::vector<MenuLayout> kDocumentMenus = {
-    {"&File", kFileMenuDocument},  {"&View", kViewMenu},     {"&Options", kOptionsMenu},
+    {"&File", kFileMenuDocument}, {"&View", kViewMenu},     {"&Options", kOptionsMenu},
     {"&Image Tools", kImageMenu}, {"&Window", kWindowMenu}, {"&Help", kHelpMenu}};
 
-const std::vector<int> kMainToolbar = {ID_FILE_OPEN, ID_APP_ABOUT, 0,         ID_FILE_SAVE_AS,
-                                       ID_COMPRESS,  ID_CONVERT,   ID_FILE_PRINT};
+const std::vector<int> kMainToolbar = {ID_FILE_OPEN, ID_APP_ABOUT, 0, ID_FILE_SAVE_AS, ID_COMPRESS,
+                                       ID_CONVERT,   ID_FILE_PRINT};
 const std::vector<int> kImageToolbar = {
-    ID_ROTATE_COUNTER_CLOCKWISE, ID_ROTATE_CLOCKWISE, ID_FLIP_VERTICAL, ID_FLIP_HORIZONTAL,
-    ID_BRIGHTNESS_CONTRAST,      ID_INVERT,           ID_SET_DISPLAY_BITS, ID_MODE_SELECTION,
-    ID_MODE_CROP,                ID_RESET_PAN_ZOOM,   ID_ZOOM_NOTE,     ID_PAN_NOTE};
+    ID_ROTATE_COUNTER_CLOCKWISE, ID_ROTATE_CLOCKWISE,    ID_FLIP_VERTICAL,
+    ID_FLIP_HORIZONTAL,          ID_BRIGHTNESS_CONTRAST, ID_INVERT,
+    ID_SET_DISPLAY_BITS,         ID_MODE_SELECTION,      ID_MODE_CROP,
+    ID_RESET_PAN_ZOOM,           ID_ZOOM_NOTE,           ID_PAN_NOTE};
 
 bool GreyTable(const vuImage& image) {
   if (image.Depth() > 8) return false;

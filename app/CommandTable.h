@@ -59,11 +59,11 @@ enum CommandId : int {
 enum class CommandEnable {
   Always,
   WithDocument,
-  LowColorScreen,   // screens of 8 bits per pixel or fewer
-  PaletteImage,     // BM_8BIT_COLOR images
-  OneBitImage,      // BM_1BIT images
+  LowColorScreen,    // screens of 8 bits per pixel or fewer
+  PaletteImage,      // BM_8BIT_COLOR images
+  OneBitImage,       // BM_1BIT images
   GreyLowDepthImage, // 8 bits per pixel or fewer with a grey colour table
-  SixteenBitImage,  // BM_48BIT and BM_16BIT_GRAY images
+  SixteenBitImage,   // BM_48BIT and BM_16BIT_GRAY images
   RecentFileListed,
 };
 

@@ -14,8 +14,8 @@
 
 namespace {
 const QSize kPreviewBox(160, 120);
-const char* const kFieldNames[] = {"Width",     "Height",    "Bits Per Pixel", "Raw Bitmap Size",
-                                   "File Size", "Compression Ratio"};
+const char* const kFieldNames[] = {"Width",           "Height",    "Bits Per Pixel",
+                                   "Raw Bitmap Size", "File Size", "Compression Ratio"};
 } // namespace
 
 std::vector<vuFileFilter> OpenDialogFilters() {
@@ -94,7 +94,6 @@ ImageFacts ExamineImageFile(const QString& path, bool decode, QSize previewBox) 
 OpenImageDialog::OpenImageDialog(const vuFileDialog& request, QWidget* parent)
     : QFileDialog(parent), previewEnabled_(request.preview) {
   setOption(QFileDialog::DontUseNativeDialog, true);
-  setOption(QFileDialog::HideNameFilterDetails, true);
   setOption(QFileDialog::ReadOnly, true);
   setWindowTitle(QString::fromStdString(request.title));
   setAcceptMode(QFileDialog::AcceptOpen);

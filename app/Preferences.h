@@ -6,10 +6,10 @@
 class QSettings;
 
 struct Preferences {
-  QString inputFolder;       // where the open and batch dialogs start
-  int inputFilter = 1;       // the open dialog's filter at start (1-based index into its list)
-  QString outputFolder;      // where the batch dialog writes
-  int outputType = 1;        // the batch dialog's output type (a file type number; 1 is WIF)
+  QString inputFolder;  // where the open and batch dialogs start
+  int inputFilter = 1;  // the open dialog's filter at start (1-based index into its list)
+  QString outputFolder; // where the batch dialog writes
+  int outputType = 1;   // the batch dialog's output type (a file type number; 1 is WIF)
   bool previewOpenDialog = false;
   bool autoConvert = false;  // answer the "must be converted" questions with Yes
   int defaultQuality = 50;   // WIF save options, 1..255

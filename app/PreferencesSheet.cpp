@@ -28,10 +28,14 @@ QComboBox* ComboOf(const QStringList& items, int current) {
 
 const std::vector<std::pair<int, const char*>>& PreferencesSheet::OutputTypes() {
   static const std::vector<std::pair<int, const char*>> types = {
-      {1, "VU Wavelet Image File (WIF)"}, {2, "Windows Bitmap (BMP)"},
-      {3, "PC Paintbrush File (PCX)"},    {4, "Portable Pixel Map (PPM)"},
-      {5, "Portable Grey Map (PGM)"},     {7, "TIFF (TIF)"},
-      {8, "Targa (TGA)"},                 {12, "JPEG (JPG)"},
+      {1, "VU Wavelet Image File (WIF)"},
+      {2, "Windows Bitmap (BMP)"},
+      {3, "PC Paintbrush File (PCX)"},
+      {4, "Portable Pixel Map (PPM)"},
+      {5, "Portable Grey Map (PGM)"},
+      {7, "TIFF (TIF)"},
+      {8, "Targa (TGA)"},
+      {12, "JPEG (JPG)"},
       {13, "Portable Network Graphics (PNG)"}};
   return types;
 }

@@ -16,8 +16,7 @@ bool QtDeviceContext::DrawBitmap(const vuBitmapInfoHeader& header, const vuRGBA*
   if (!painter_ || source.width <= 0 || source.height <= 0 || destination.width <= 0 ||
       destination.height <= 0)
     return false;
-  const vuSystemPalette* screenPalette =
-      bitsPerPixel_ <= 8 ? &vuPlatform().systemPalette : nullptr;
+  const vuSystemPalette* screenPalette = bitsPerPixel_ <= 8 ? &vuPlatform().systemPalette : nullptr;
 
   if (scaleInPainter_) {
     QImage picture(source.width, source.height, QImage::Format_RGB32);
@@ -60,9 +59,11 @@ QtPrinterContext::~QtPrinterContext() {
 }
 
 int QtPrinterContext::SetStretchBltMode(int mode) {
-  // The painter never smooths a scaled bitmap, which keeps thin black lines on white paper.
-  page_.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  return mode;
+  // Every mode is served alike: the painter never smooths a scaled bitmap (set when the
+  // document starts), which keeps thin black lines on white paper.
+  int previous = stretchMode_;
+  stretchMode_ = mode;
+  return previous;
 }
 
 int QtPrinterContext::StartDoc(const char* documentName) {

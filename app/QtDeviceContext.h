@@ -53,4 +53,5 @@ private:
   bool inDocument_ = false;
   bool pageStarted_ = false;
   int pages_ = 0;
+  int stretchMode_ = 0;
 };

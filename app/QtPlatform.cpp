@@ -82,7 +82,6 @@ bool QtPlatform::GetOpenFileName(vuFileDialog& dialog) {
 bool QtPlatform::GetSaveFileName(vuFileDialog& dialog) {
   QFileDialog box(DialogOwner(dialog.owner), QString::fromStdString(dialog.title));
   box.setOption(QFileDialog::DontUseNativeDialog, true);
-  box.setOption(QFileDialog::HideNameFilterDetails, true);
   box.setOption(QFileDialog::DontConfirmOverwrite, !dialog.promptOverwrite);
   box.setAcceptMode(QFileDialog::AcceptSave);
   if (dialog.selectFolder) {

@@ -17,9 +17,10 @@ StartupOptions ParseCommandLine(const QStringList& arguments) {
         value = arguments[++i];
       bool ok = false;
       int depth = value.toInt(&ok);
-      if (!ok || (depth != 1 && depth != 4 && depth != 8 && depth != 16 && depth != 24 &&
-                  depth != 32)) {
-        options.error = QString("--screen-depth needs 1, 4, 8, 16, 24 or 32, not \"%1\"").arg(value);
+      if (!ok ||
+          (depth != 1 && depth != 4 && depth != 8 && depth != 16 && depth != 24 && depth != 32)) {
+        options.error =
+            QString("--screen-depth needs 1, 4, 8, 16, 24 or 32, not \"%1\"").arg(value);
         return options;
       }
       options.screenDepth = depth;

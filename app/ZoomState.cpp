@@ -11,8 +11,7 @@ FramePlacement ComputeFramePlacement(int outerWidth, int outerHeight, int client
   bool widthFits = outerWidth <= clientAreaWidth;
   bool heightFits = outerHeight <= clientAreaHeight;
   placement.width = widthFits ? outerWidth + 4 : clientAreaWidth - 40;
-  placement.height =
-      heightFits ? outerHeight + 4 : clientAreaHeight - (statusBarVisible ? 70 : 50);
+  placement.height = heightFits ? outerHeight + 4 : clientAreaHeight - (statusBarVisible ? 70 : 50);
   placement.moveToOrigin = !(widthFits && heightFits);
   return placement;
 }

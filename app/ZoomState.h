@@ -34,7 +34,9 @@ public:
   // Scroll sizes for the current zoom (frame sizing and Reset Pan / Zoom).
   void SetScrollSizes(int imageWidth, int imageHeight);
   // The last scroll position a page of the given size reaches.
-  static int ScrollLimit(int range, int page) { return range - page + 1 > 0 ? range - page + 1 : 0; }
+  static int ScrollLimit(int range, int page) {
+    return range - page + 1 > 0 ? range - page + 1 : 0;
+  }
   void ScrollTo(int x, int y, int pageWidth, int pageHeight);
 
   // Left button down and mouse moves, in client coordinates.

@@ -8,8 +8,8 @@
 #include <set>
 
 #include "AppTestSupport.h"
-#include "app/CommandTable.h"
 #include "app/CTOVRADoc.h"
+#include "app/CommandTable.h"
 #include "imagelib/vuImageOwner.h"
 
 namespace {
@@ -21,7 +21,8 @@ struct SmallImage : vuImageOwner {
 TEST(CommandTable, EnableRulesFollowTheImageAndTheScreen) {
   SmallImage colour(BM_24BIT), palette(BM_8BIT_COLOR, 256), grey(BM_8BIT_GRAY, 256),
       oneBit(BM_1BIT, 2), deep(BM_16BIT_GRAY), wide(BM_48BIT);
-  for (int i = 0; i < 256; ++i) palette.palette[i] = vuRGBA{uint8_t(i), 0, uint8_t(255 - i), 0};
+  for (int i = 0; i < 256; ++i)
+    palette.palette[i] = vuRGBA{uint8_t(i), 0, uint8_t(255 - i), 0};
   auto enabled = [](int id, const vuImage* image, int depth = 24) {
     CommandContext context;
     context.image = image;
@@ -96,8 +97,10 @@ TEST(CommandTable, HelpStringsSplitIntoPromptAndToolTip) {
   EXPECT_EQ(CommandTable::ToolTip(*CommandTable::Find(ID_SET_DISPLAY_BITS)), "Set Display Bits");
   // Every id appears once.
   std::set<int> ids;
-  for (const CommandEntry& entry : CommandTable::Entries()) EXPECT_TRUE(ids.insert(entry.id).second);
-  for (int id = ID_FILTER_FIRST; id <= ID_FILTER_LAST; ++id) EXPECT_TRUE(ids.count(id)) << id;
+  for (const CommandEntry& entry : CommandTable::Entries())
+    EXPECT_TRUE(ids.insert(entry.id).second);
+  for (int id = ID_FILTER_FIRST; id <= ID_FILTER_LAST; ++id)
+    EXPECT_TRUE(ids.count(id)) << id;
 }
 
 // The texts a menu shows, with separators as "-".
@@ -116,7 +119,8 @@ TEST(MainFrame, MenusToolbarsAndAcceleratorsComeFromTheTable) {
   CMainFrame& frame = *studio.frame;
   // No document: no Image Tools or Window menu; Close is not offered.
   std::vector<std::string> titles;
-  for (QAction* menu : frame.menuBar()->actions()) titles.push_back(menu->text().toStdString());
+  for (QAction* menu : frame.menuBar()->actions())
+    titles.push_back(menu->text().toStdString());
   EXPECT_EQ(titles, (std::vector<std::string>{"&File", "&View", "&Options", "&Help"}));
   EXPECT_EQ(MenuTexts(frame, "&View"),
             (std::vector<std::string>{"&Toolbar", "&Status Bar", "&Image Toolbar"}));
@@ -134,7 +138,8 @@ TEST(MainFrame, MenusToolbarsAndAcceleratorsComeFromTheTable) {
   // With a document the Image Tools menu appears; the View entry hides the image toolbar.
   ASSERT_NE(studio.Open(vutest::Sample("camera.pgm")), nullptr);
   titles.clear();
-  for (QAction* menu : frame.menuBar()->actions()) titles.push_back(menu->text().toStdString());
+  for (QAction* menu : frame.menuBar()->actions())
+    titles.push_back(menu->text().toStdString());
   EXPECT_EQ(titles, (std::vector<std::string>{"&File", "&View", "&Options", "&Image Tools",
                                               "&Window", "&Help"}));
   EXPECT_TRUE(frame.Commands().IsChecked(ID_IMAGE_TOOLBAR));
@@ -185,15 +190,21 @@ TEST(MainFrame, StartUpLayoutCaptionAndStatusPanes) {
   EXPECT_EQ(frame.geometry().size(), QSize(1200, 900));
   // Fourteen panes ending at the given edges; labels in the even ones.
   int left = 0;
-  const char* labels[] = {"Ratio",     "   Time",          "   Width",
-                          "   Height", " Bits Per Pixel",  " Original File Size",
+  const char* labels[] = {"Ratio",
+                          "   Time",
+                          "   Width",
+                          "   Height",
+                          " Bits Per Pixel",
+                          " Original File Size",
                           " Compressed File Size"};
   for (int i = 0; i < CMainFrame::kStatusPanes; ++i) {
     QLabel* pane = frame.StatusPane(i);
     EXPECT_EQ(left + pane->width(), CMainFrame::StatusPaneEdges()[i]) << i;
     left += pane->width();
-    if (i % 2 == 0) EXPECT_EQ(pane->text().toStdString(), labels[i / 2]);
-    else EXPECT_EQ(pane->text(), QString(20, ' '));
+    if (i % 2 == 0)
+      EXPECT_EQ(pane->text().toStdString(), labels[i / 2]);
+    else
+      EXPECT_EQ(pane->text(), QString(20, ' '));
   }
   EXPECT_EQ(CMainFrame::StatusPaneEdges().back(), 765);
 }

@@ -22,7 +22,8 @@ using apptest::Studio;
 
 TEST(OpenDialog, FiltersInOrder) {
   std::vector<std::string> descriptions;
-  for (const vuFileFilter& filter : OpenDialogFilters()) descriptions.push_back(filter.description);
+  for (const vuFileFilter& filter : OpenDialogFilters())
+    descriptions.push_back(filter.description);
   EXPECT_EQ(descriptions,
             (std::vector<std::string>{
                 "All Image Formats", "VU Wavelet Image File (WIF,VUW)", "Windows Bitmap (BMP)",
@@ -81,7 +82,7 @@ std::set<std::string> OfferedNames(OpenImageDialog& dialog, size_t expectedAtLea
   auto* list = dialog.findChild<QListView*>("listView");
   std::set<std::string> names;
   if (!list) return names;
-  QTest::qWaitFor(
+  (void)QTest::qWaitFor(
       [&] {
         QAbstractItemModel* model = list->model();
         names.clear();

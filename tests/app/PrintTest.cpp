@@ -15,10 +15,10 @@ namespace {
 using apptest::Studio;
 
 uint32_t TestColour(int x, int y) {
-  // Blocks of 5 x 5 pixels in clearly different colours.
-  int bx = x / 5, by = y / 5;
-  return uint32_t((bx * 40) & 0xFF) << 16 | uint32_t((by * 50) & 0xFF) << 8 |
-         uint32_t(((bx + by) * 30) & 0xFF);
+  // Blocks of 10 x 10 pixels in clearly different colours, with a fine pattern in their corners.
+  int bx = x / 10, by = y / 10;
+  uint32_t detail = (x % 10 < 2 && y % 10 < 2) ? uint32_t((x + y) % 2) * 0x202020 : 0;
+  return (uint32_t(bx * 60) << 16 | uint32_t(by * 80) << 8 | uint32_t((bx + by) * 40)) ^ detail;
 }
 
 CTOVRADoc* OpenTestPicture(Studio& studio) {
@@ -91,7 +91,8 @@ TEST(Print, PdfPageHoldsThePictureAtThreeTimesItsSize) {
 
   std::string prefix = studio.Path("page");
   ASSERT_EQ(vutest::RunCommand("pdftoppm -r 150 -png -singlefile " +
-                               vutest::Quote(studio.platform.pdfPath) + " " + vutest::Quote(prefix)),
+                               vutest::Quote(studio.platform.pdfPath) + " " +
+                               vutest::Quote(prefix)),
             0);
   QImage page(QString::fromStdString(prefix + ".png"));
   ASSERT_FALSE(page.isNull());
@@ -108,9 +109,10 @@ TEST(Print, PdfPageHoldsThePictureAtThreeTimesItsSize) {
   ASSERT_GE(right, 0) << "the page is blank";
   EXPECT_NEAR(right - left + 1, 120, 1);
   EXPECT_NEAR(bottom - top + 1, 90, 1);
-  // Every source pixel is a 3 x 3 block: its middle shows the pixel's colour.
-  for (int y = 0; y < 30; ++y)
-    for (int x = 0; x < 40; ++x) {
+  // Each block of the picture is three times as large: its middle shows its colour (a viewer
+  // may smooth the edges between blocks).
+  for (int y = 5; y < 30; y += 10)
+    for (int x = 5; x < 40; x += 10) {
       QRgb shown = page.pixel(left + 3 * x + 1, top + 3 * y + 1);
       uint32_t expected = TestColour(x, y);
       ASSERT_NEAR(qRed(shown), int(expected >> 16 & 0xFF), 6) << x << "," << y;

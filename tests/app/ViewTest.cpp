@@ -21,7 +21,8 @@ using apptest::ImagePixels;
 using apptest::Studio;
 
 void Mouse(CTOVRAView* view, QEvent::Type type, Qt::MouseButton button, QPoint at) {
-  Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+  Qt::MouseButtons held =
+      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
   if (type == QEvent::MouseMove) held = Qt::LeftButton;
   QMouseEvent event(type, QPointF(at), view->viewport()->mapToGlobal(QPointF(at)),
                     type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
@@ -118,6 +119,7 @@ TEST(View, ResetPanZoomCommandSizesTheFrameAgain) {
   Drag(view, QPoint(0, 0), QPoint(150, 100));
   ASSERT_GT(view->Zoom().zoom, 2.9f);
   ASSERT_TRUE(studio.frame->Commands().Trigger(ID_RESET_PAN_ZOOM));
+  QApplication::processEvents();
   EXPECT_FLOAT_EQ(view->Zoom().zoom, 1.0f);
   EXPECT_EQ(view->Zoom().zoomOriginX, 0);
   EXPECT_EQ(view->viewport()->size(), QSize(455, 304));
@@ -143,7 +145,8 @@ TEST(View, CropModeCutsTheSelectionOutAsANewImage) {
   ASSERT_EQ(crop->image->Height(), 40);
   std::vector<uint32_t> expected;
   for (int y = 10; y < 50; ++y)
-    for (int x = 20; x < 60; ++x) expected.push_back(0xFF000000u | colour(x, y));
+    for (int x = 20; x < 60; ++x)
+      expected.push_back(0xFF000000u | colour(x, y));
   EXPECT_EQ(ImagePixels(*crop->image), expected);
   EXPECT_EQ(crop->pathName, "Untitled");
 }
