@@ -244,18 +244,14 @@ void CMainFrame::BuildMenus() {
       withDocument ? CommandTable::DocumentMenus() : CommandTable::NoDocumentMenus();
   for (const MenuLayout& menuLayout : layout) {
     QMenu* menu = menuBar()->addMenu(QString::fromUtf8(menuLayout.title));
+    // Commands nobody handles are hidden; the separators around them collapse.
+    menu->setSeparatorsCollapsible(true);
     connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
-    bool separatorPending = false;
     for (int id : menuLayout.ids) {
-      QAction* action = Action(id);
-      if (id == 0) {
-        separatorPending = !menu->isEmpty();
-        continue;
-      }
-      if (!action || !commands_.HasHandler(id)) continue;
-      if (separatorPending) menu->addSeparator();
-      separatorPending = false;
-      menu->addAction(action);
+      if (id == 0)
+        menu->addSeparator();
+      else if (QAction* action = Action(id))
+        menu->addAction(action);
     }
   }
 }
@@ -277,6 +273,8 @@ void CMainFrame::UpdateCommandUI() {
   for (const CommandEntry& entry : CommandTable::Entries()) {
     QAction* action = Action(entry.id);
     if (!action) continue;
+    bool recentFile = entry.id >= ID_FILE_MRU_FIRST && entry.id <= ID_FILE_MRU_LAST;
+    if (!recentFile) action->setVisible(commands_.HasHandler(entry.id));
     action->setEnabled(CommandTable::IsEnabled(entry, context));
     if (action->isCheckable()) action->setChecked(CommandTable::IsChecked(entry, context));
   }
@@ -290,18 +288,25 @@ CTOVRADoc* CMainFrame::ActiveDocument() const {
 
 CTOVRAView* CMainFrame::ActiveView() const {
   auto* child = qobject_cast<CChildFrame*>(background_->activeSubWindow());
-  if (!child) {
-    // Before the area activates a window (or while the frame is hidden) the last one stands in.
+  if (!child || child->Document().Closed()) {
+    // Before the area activates a window (or while the frame is hidden) the last one active
+    // stands in.
+    child = nullptr;
     auto windows = background_->subWindowList(QMdiArea::ActivationHistoryOrder);
-    if (!windows.isEmpty()) child = qobject_cast<CChildFrame*>(windows.last());
+    for (auto window = windows.rbegin(); window != windows.rend() && !child; ++window) {
+      auto* candidate = qobject_cast<CChildFrame*>(*window);
+      if (candidate && !candidate->Document().Closed()) child = candidate;
+    }
   }
   return child ? &child->View() : nullptr;
 }
 
 std::vector<CChildFrame*> CMainFrame::ChildFrames() const {
+  // A closed document's window may linger until the event loop deletes it: it no longer counts.
   std::vector<CChildFrame*> frames;
   for (QMdiSubWindow* window : background_->subWindowList())
-    if (auto* child = qobject_cast<CChildFrame*>(window)) frames.push_back(child);
+    if (auto* child = qobject_cast<CChildFrame*>(window); child && !child->Document().Closed())
+      frames.push_back(child);
   return frames;
 }
 

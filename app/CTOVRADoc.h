@@ -27,6 +27,7 @@ public:
   bool SaveModified();
   // Closing: the document leaves the application's count. Returns true when it was the last.
   bool OnCloseDocument();
+  bool Closed() const { return !counted_; }
   // Rebuilds what the screen shows of the image (palette, alternate image) after any change.
   void PrepareDisplay();
 
