@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
 #include <QPrintPreviewDialog>
@@ -24,6 +25,9 @@ TEST(MainFrame, DroppedFilesOpenAsDocuments) {
   auto* data = new QMimeData;
   data->setUrls({QUrl::fromLocalFile(QString::fromStdString(vutest::Sample("camera.pgm"))),
                  QUrl::fromLocalFile(QString::fromStdString(vutest::Sample("chelsea.ppm")))});
+  QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(studio.frame.get(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
   QDropEvent drop(QPointF(300, 300), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(studio.frame.get(), &drop);
   EXPECT_EQ(studio.app->documentCount, 2);
