@@ -5,6 +5,7 @@
 
 #include "formats/vuRegistry.h"
 #include "imagelib/vuDrawing.h"
+#include "imagelib/vuImageOwner.h"
 #include "imagelib/vuOSWinClass.h"
 #include "imagelib/vuPlatform.h"
 #include "plugin/PluginInstance.h"
@@ -66,7 +67,7 @@ void PluginInstance::SaveAs(const std::string& fileName, int filterIndex) {
   } else if (image->useAlternate && image->altHeader &&
              (image->format == BM_16BIT_GRAY || image->format == BM_48BIT)) {
     // A bitmap holds 8 bits a sample: a 16-bit picture is saved as it is shown.
-    vuImage shown;
+    vuImageOwner shown;
     shown.AllocateBitmap(image->Width(), image->Height(), image->altHeader->bitCount == 8 ? 256 : 0,
                          image->altHeader->bitCount == 8 ? BM_8BIT_GRAY : BM_24BIT);
     if (!shown.header) {
@@ -78,7 +79,6 @@ void PluginInstance::SaveAs(const std::string& fileName, int filterIndex) {
         std::memcpy(shown.palette, image->altPalette, 256 * sizeof(vuRGBA));
       result = shown.SaveImage(fileName.c_str(), VU_TYPE_BMP);
     }
-    shown.Delete();
   } else {
     result = image->SaveImage(fileName.c_str(), VU_TYPE_BMP);
   }

@@ -19,6 +19,7 @@
 #include "formats/vuRegistry.h"
 #include "imagelib/vuHostWindow.h"
 #include "imagelib/vuImage.h"
+#include "imagelib/vuImageOwner.h"
 #include "imagelib/vuPlatform.h"
 #include "imagelib/vuSoftwareTarget.h"
 #include "plugin/PluginHost.h"
@@ -182,7 +183,7 @@ int TypeForFileName(const std::string& fileName) {
     c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   const int types[] = {VU_TYPE_WIF,  VU_TYPE_BMP,   VU_TYPE_PCX, VU_TYPE_PPM,  VU_TYPE_PGM,
                        VU_TYPE_TIFF, VU_TYPE_TARGA, VU_TYPE_GIF, VU_TYPE_JPEG, VU_TYPE_PNG};
-  vuImage probe;
+  vuImageOwner probe;
   for (int type : types) {
     std::unique_ptr<vuRWImage> rw(probe.CreateRWImage(type));
     if (!rw || !rw->extensions) continue;
@@ -193,15 +194,12 @@ int TypeForFileName(const std::string& fileName) {
 }
 
 bool SavePixels(const vuSoftwareTarget& target, const std::string& fileName) {
-  vuImage image;
-  bool saved =
-      target.CopyToImage(image) == 1 && image.SaveImage(fileName.c_str(), VU_TYPE_PNG) == 0;
-  image.Delete();
-  return saved;
+  vuImageOwner image;
+  return target.CopyToImage(image) == 1 && image.SaveImage(fileName.c_str(), VU_TYPE_PNG) == 0;
 }
 
 bool SavePage(const vuPrintedPage& page, const std::string& fileName) {
-  vuImage image;
+  vuImageOwner image;
   bool saved = false;
   if (image.AllocateBitmap(page.width, page.height, 0, BM_24BIT) && image.header) {
     for (int y = 0; y < page.height; ++y) {
@@ -215,7 +213,6 @@ bool SavePage(const vuPrintedPage& page, const std::string& fileName) {
     }
     saved = image.SaveImage(fileName.c_str(), VU_TYPE_PNG) == 0;
   }
-  image.Delete();
   return saved;
 }
 
@@ -451,7 +448,7 @@ int Run(const Options& options) {
         status = 1;
       } else {
         // A copy in the host's own image model, whose registry knows every format.
-        vuImage copy;
+        vuImageOwner copy;
         copy.AllocateBitmap(picture->Width(), picture->Height(), picture->Colors(),
                             picture->format);
         if (copy.header) {
@@ -461,13 +458,16 @@ int Run(const Options& options) {
             std::memcpy(copy.palette, picture->palette,
                         sizeof(vuRGBA) * static_cast<size_t>(picture->TableEntries()));
           copy.sampleBits = picture->sampleBits;
+          // PPM holds colour and PGM grey, in 8 or 16 bits a sample.
+          const bool grey = copy.format == BM_8BIT_GRAY || copy.format == BM_16BIT_GRAY;
+          if (type == VU_TYPE_PPM && grey) copy.MakeRGB();
+          if (type == VU_TYPE_PGM && !grey) copy.MakeGS();
         }
         if (!copy.header || copy.SaveImage(options.out.c_str(), type) != 0) {
           std::fprintf(stderr, "vuplugin-host: %s: cannot write the picture\n",
                        options.out.c_str());
           status = 1;
         }
-        copy.Delete();
       }
     }
     if (options.saveFilter != 0) first.window->SendMessage(VU_WM_RBUTTONDOWN);
