@@ -92,6 +92,24 @@ bool PluginInstance::Advance(int64_t next) {
   return true;
 }
 
+void PluginInstance::HeaderDone(int headerBytes, int64_t wanted) {
+  headerSize = headerBytes;
+  pass = 0;
+  if (!Advance(wanted)) return;
+  pass = 1;
+  started = 1;
+}
+
+bool PluginInstance::JoinConsumed(size_t count, std::vector<uint8_t>* bytes) const {
+  try {
+    bytes->assign(consumed.Data(), consumed.Data() + consumed.Length());
+    bytes->insert(bytes->end(), pending.Data(), pending.Data() + count);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
 bool PluginInstance::CreateImage(int width, int height, int bitCount, int sampleBits) {
   if (!image || width < 1 || height < 1) return false;
   switch (bitCount) {
@@ -166,12 +184,8 @@ void PluginInstance::ClassicHeaderStep() {
     needed = -1;
     return;
   }
-  headerSize = ClassicStreamDecoder::kFirstBytes;
-  pass = 0;
   classicDriver = std::move(driver);
-  if (!Advance(classicDriver->Wanted())) return;
-  pass = 1;
-  started = 1;
+  HeaderDone(ClassicStreamDecoder::kFirstBytes, classicDriver->Wanted());
 }
 
 void PluginInstance::ClassicPassStep() {
@@ -182,13 +196,8 @@ void PluginInstance::ClassicPassStep() {
     // The whole header is here now (the first 14 bytes were consumed): the decoder is built from
     // it, and a file of 2-byte samples gets its 16-bit picture.
     std::vector<uint8_t> header;
-    try {
-      header.assign(consumed.Data(), consumed.Data() + consumed.Length());
-      header.insert(header.end(), p, p + length - 4);
-    } catch (const std::bad_alloc&) {
-      header.clear();
-    }
-    if (!header.empty() && classicDriver->CompleteHeader(header.data(), header.size()) == 0) {
+    if (JoinConsumed(length - 4, &header) &&
+        classicDriver->CompleteHeader(header.data(), header.size()) == 0) {
       const ClassicHeader& h = classicDriver->Header();
       bool ready = true;
       if (h.EffectiveSampleBytes() == 2)
@@ -234,12 +243,8 @@ void PluginInstance::Wif2HeaderStep() {
     needed = -1;
     return;
   }
-  headerSize = kWif2HeaderBytes;
-  pass = 0;
   wif2Driver = std::move(driver);
-  if (!Advance(wif2Driver->Wanted())) return;
-  pass = 1;
-  started = 1;
+  HeaderDone(kWif2HeaderBytes, wif2Driver->Wanted());
 }
 
 void PluginInstance::Wif2PassStep() {
@@ -249,13 +254,9 @@ void PluginInstance::Wif2PassStep() {
   if (pass == 1) {
     // The header (consumed), the comment and the first chunk's marker.
     std::vector<uint8_t> bytes;
-    try {
-      bytes.assign(consumed.Data(), consumed.Data() + kWif2HeaderBytes);
-      bytes.insert(bytes.end(), p, p + length);
-      r = wif2Driver->CompleteHeader(bytes.data(), bytes.size(), image->bits, image->Stride());
-    } catch (const std::bad_alloc&) {
-      r = -3;
-    }
+    r = JoinConsumed(length, &bytes)
+            ? wif2Driver->CompleteHeader(bytes.data(), bytes.size(), image->bits, image->Stride())
+            : -3;
   } else if (pass - 2 < wif2Driver->TileCount()) {
     r = wif2Driver->DecodeTile(pass - 2, p, length);
   }
@@ -290,7 +291,7 @@ void PluginInstance::EndOfStream() {
 }
 
 void PluginInstance::BuildDisplayPalette() {
-  const bool paletteScreen = vuPlatform().screen.bitsPerPixel == 8;
+  const bool paletteScreen = vuPlatform().screen.bitsPerPixel <= 8;
   if (paletteScreen && image->Depth() == 24) {
     const bool made = image->Create8bitColor(256, CR_MEDIAN_CUT) == 1 && image->altPalette &&
                       image->CreateRGBPalette(256, image->altPalette) == 1;

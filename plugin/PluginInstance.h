@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "imagelib/vuHostWindow.h"
 #include "plugin/ByteBuffer.h"
@@ -80,6 +81,11 @@ private:
   void ClassicPassStep();
   void Wif2HeaderStep();
   void Wif2PassStep();
+  // The header step's end: the header size, the first wait, pass 1.
+  void HeaderDone(int headerBytes, int64_t wanted);
+  // The consumed bytes followed by the first `count` pending ones (a header that arrived in two
+  // steps). False when memory is short.
+  bool JoinConsumed(size_t count, std::vector<uint8_t>* bytes) const;
   // consume(needed), then needed = next. False (and no more data wanted) when memory is short.
   bool Advance(int64_t next);
   // Creates the picture; false when the size cannot be held.
