@@ -17,7 +17,7 @@ int ClassicStreamDecoder::CompleteHeader(const uint8_t* bytes, size_t length) {
   if (dataOffset_ <= 0 || length < static_cast<size_t>(dataOffset_)) return -2;
   header_ = ClassicHeader();
   if (ParseClassicHeader(bytes, static_cast<size_t>(dataOffset_), &header_, true) != 1) return -2;
-  decoder_.reset(new (std::nothrow) ClassicWifDecoder);
+  decoder_.reset(new (std::nothrow) vu::classic::ClassicWifDecoder);
   if (!decoder_) return -3;
   const int opened = decoder_->Open(header_);
   if (opened != 0) decoder_.reset();

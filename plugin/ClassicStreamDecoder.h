@@ -39,5 +39,5 @@ public:
 private:
   int dataOffset_ = 0;
   ClassicHeader header_;
-  std::unique_ptr<ClassicWifDecoder> decoder_;
+  std::unique_ptr<vu::classic::ClassicWifDecoder> decoder_;
 };

@@ -112,6 +112,10 @@ bool PluginInstance::JoinConsumed(size_t count, std::vector<uint8_t>* bytes) con
 
 bool PluginInstance::CreateImage(int width, int height, int bitCount, int sampleBits) {
   if (!image || width < 1 || height < 1) return false;
+  if (!BitmapAccessor::FitsModel(width, height, bitCount)) {
+    image->Delete();
+    return false;
+  }
   switch (bitCount) {
   case 8:
     image->Create(width, height, 8, 256);

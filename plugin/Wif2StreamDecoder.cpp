@@ -26,6 +26,7 @@ int64_t Wif2StreamDecoder::CompleteHeader(const uint8_t* bytes, size_t length, u
   source_ = vuWifByteSource{bytes, expected, 0};
   decoder_.reset(new (std::nothrow) vuWifDecoder);
   if (!decoder_) return -3;
+  decoder_->SetMemoryLimit(kMaxBitmapBlockBytes);
   const int created = decoder_->Create(&source_);
   if (created != 0) {
     decoder_.reset();

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "../classic/ClassicTestEncoder.h"
-#include "codec/classic/vuClassicWif.h"
+#include "codec/vuClassicWif.h"
 #include "codec/vuWifRW.h"
 #include "codec/wif2/vuWifDecoder.h"
 #include "formats/vuRegistry.h"
