@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "RasterTestHelpers.h"
+#include "support/RasterTestHelpers.h"
 #include "formats/GifRW.h"
 
 using namespace vutest;

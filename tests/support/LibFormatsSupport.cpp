@@ -1,7 +1,7 @@
 #include <csignal>
 #include <sys/resource.h>
 
-#include "LibFormatsSupport.h"
+#include "support/LibFormatsSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "LibFormatsSupport.h"
+#include "support/LibFormatsSupport.h"
 #include "formats/TiffRW.h"
 #include "formats/vuRegistry.h"
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "LibFormatsSupport.h"
+#include "support/LibFormatsSupport.h"
 #include "formats/PngRW.h"
 #include "formats/vuRegistry.h"
 

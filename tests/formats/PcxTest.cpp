@@ -2,7 +2,7 @@
 // files of independent tools both ways, and damaged files.
 #include <gtest/gtest.h>
 
-#include "RasterTestHelpers.h"
+#include "support/RasterTestHelpers.h"
 #include "formats/PcxRW.h"
 
 using namespace vutest;

@@ -2,7 +2,7 @@
 // both ways, and damaged files.
 #include <gtest/gtest.h>
 
-#include "RasterTestHelpers.h"
+#include "support/RasterTestHelpers.h"
 #include "formats/TargaRW.h"
 #include "formats/vuRWImage.h"
 

@@ -1,4 +1,4 @@
-#include "RasterTestHelpers.h"
+#include "support/RasterTestHelpers.h"
 
 #include <gtest/gtest.h>
 

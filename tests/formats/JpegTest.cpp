@@ -8,7 +8,7 @@
 
 #include <jpeglib.h>
 
-#include "LibFormatsSupport.h"
+#include "support/LibFormatsSupport.h"
 #include "formats/JpegRW.h"
 #include "formats/vuRegistry.h"
 
