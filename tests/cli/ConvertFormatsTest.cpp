@@ -3,27 +3,19 @@
 
 #include <filesystem>
 
-#include "support/LibFormatsSupport.h"
-#include "support/RasterTestHelpers.h"
+#include "support/TestSupport.h"
 
-using libformats::Load;
-using libformats::MaxDifference;
-using libformats::Picture;
 using namespace vutest;
 
 namespace {
-
-int Convert(const std::string& arguments, std::string* output = nullptr) {
-  return vutest::RunCommand(Quote(vutest::ConvertPath()) + " " + arguments, output);
-}
 
 // A small colour GIF written by this test (fixed-width codes, clear code every two pixels).
 std::vector<uint8_t> SmallGif() {
   std::vector<uint8_t> out = {'G', 'I', 'F', '8', '9', 'a', 3, 0, 2, 0, 0x81, 0, 0};
   for (int v : {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9})
-    rastertest::Put8(out, v);
+    Put8(out, v);
   for (int v : {0x2C, 0, 0, 0, 0, 3, 0, 2, 0, 0, 2})
-    rastertest::Put8(out, v);
+    Put8(out, v);
   // Codes (3 bits): clear, 0, 1, clear, 2, 3, clear, 1, 0, end.
   std::vector<int> codes = {4, 0, 1, 4, 2, 3, 4, 1, 0, 5};
   std::vector<uint8_t> data;
@@ -39,10 +31,10 @@ std::vector<uint8_t> SmallGif() {
     }
   }
   if (bits) data.push_back(uint8_t(buffer));
-  rastertest::Put8(out, int(data.size()));
+  Put8(out, int(data.size()));
   out.insert(out.end(), data.begin(), data.end());
-  rastertest::Put8(out, 0);
-  rastertest::Put8(out, ';');
+  Put8(out, 0);
+  Put8(out, ';');
   return out;
 }
 
@@ -52,8 +44,8 @@ TEST(ConvertLibFormats, ConvertsToAndFromTiffJpegAndPng) {
   TempDir dir;
   std::string colour = vutest::Sample("chelsea.ppm");
   std::string grey = vutest::Sample("camera.pgm");
-  Picture colourPicture = Load(colour);
-  Picture greyPicture = Load(grey);
+  Picture colourPicture = LoadPicture(colour);
+  Picture greyPicture = LoadPicture(grey);
   for (const char* extension : {"tif", "tiff", "png", "jpg", "jpeg"}) {
     SCOPED_TRACE(extension);
     bool lossy = extension[0] == 'j';
@@ -61,13 +53,13 @@ TEST(ConvertLibFormats, ConvertsToAndFromTiffJpegAndPng) {
          {std::pair{colour, &colourPicture}, {grey, &greyPicture}}) {
       std::string out = dir.Path(std::string("out.") + extension);
       std::string output;
-      ASSERT_EQ(Convert((lossy ? "-q 90 " : "") + Quote(source) + " " + Quote(out), &output), 0)
+      ASSERT_EQ(RunConvert((lossy ? "-q 90 " : "") + Quote(source) + " " + Quote(out), &output), 0)
           << output;
       std::string back = dir.Path(source == colour ? "back.ppm" : "back.pgm");
-      ASSERT_EQ(Convert(Quote(out) + " " + Quote(back), &output), 0) << output;
-      Picture result = Load(back);
+      ASSERT_EQ(RunConvert(Quote(out) + " " + Quote(back), &output), 0) << output;
+      Picture result = LoadPicture(back);
       if (lossy) {
-        EXPECT_GT(libformats::PicturePsnr(result, *picture), 35.0);
+        EXPECT_GT(Psnr(result, *picture), 35.0);
       } else {
         std::string why;
         EXPECT_EQ(MaxDifference(result, *picture, &why), 0) << why;
@@ -87,11 +79,11 @@ TEST(ConvertLibFormats, InfoReportsTheTypes) {
                {"i.png", "Portable Network Graphics (13)"}};
   std::string files;
   for (const Case& c : cases) {
-    ASSERT_EQ(Convert(Quote(colour) + " " + Quote(dir.Path(c.file))), 0);
+    ASSERT_EQ(RunConvert(Quote(colour) + " " + Quote(dir.Path(c.file))), 0);
     files.append(" ").append(Quote(dir.Path(c.file)));
   }
   std::string output;
-  ASSERT_EQ(Convert("--info" + files, &output), 0) << output;
+  ASSERT_EQ(RunConvert("--info" + files, &output), 0) << output;
   for (const Case& c : cases)
     EXPECT_NE(output.find(c.type), std::string::npos) << output;
   EXPECT_NE(output.find("width:          451"), std::string::npos) << output;
@@ -102,9 +94,9 @@ TEST(ConvertLibFormats, QualityGoesToTheJpegWriter) {
   TempDir dir;
   std::string colour = vutest::Sample("chelsea.ppm");
   std::string low = dir.Path("low.jpg"), high = dir.Path("high.jpg"), plain = dir.Path("plain.jpg");
-  ASSERT_EQ(Convert("-q 20 " + Quote(colour) + " " + Quote(low)), 0);
-  ASSERT_EQ(Convert(Quote(colour) + " --quality 95 " + Quote(high)), 0);
-  ASSERT_EQ(Convert(Quote(colour) + " " + Quote(plain)), 0);
+  ASSERT_EQ(RunConvert("-q 20 " + Quote(colour) + " " + Quote(low)), 0);
+  ASSERT_EQ(RunConvert(Quote(colour) + " --quality 95 " + Quote(high)), 0);
+  ASSERT_EQ(RunConvert(Quote(colour) + " " + Quote(plain)), 0);
   EXPECT_LT(std::filesystem::file_size(low), std::filesystem::file_size(plain));
   EXPECT_LT(std::filesystem::file_size(plain), std::filesystem::file_size(high));
   if (vutest::HaveProgram("cjpeg")) {
@@ -119,9 +111,9 @@ TEST(ConvertLibFormats, QualityGoesToTheJpegWriter) {
     EXPECT_EQ(vutest::ReadFileBytes(plain), vutest::ReadFileBytes(theirs));
   }
   std::string output;
-  EXPECT_NE(Convert("-q 101 " + Quote(colour) + " " + Quote(dir.Path("bad.jpg")), &output), 0);
+  EXPECT_NE(RunConvert("-q 101 " + Quote(colour) + " " + Quote(dir.Path("bad.jpg")), &output), 0);
   EXPECT_FALSE(std::filesystem::exists(dir.Path("bad.jpg")));
-  EXPECT_NE(Convert("-q 20 " + Quote(colour) + " " + Quote(dir.Path("bad.png")), &output), 0);
+  EXPECT_NE(RunConvert("-q 20 " + Quote(colour) + " " + Quote(dir.Path("bad.png")), &output), 0);
 }
 
 TEST(ConvertLibFormats, BatchModeWritesEveryFormat) {
@@ -134,31 +126,32 @@ TEST(ConvertLibFormats, BatchModeWritesEveryFormat) {
     std::filesystem::create_directories(out);
     std::string output;
     ASSERT_EQ(
-        Convert(std::string("--batch --to ") + to + " -o " + Quote(out) + " " + inputs, &output), 0)
+        RunConvert(std::string("--batch --to ") + to + " -o " + Quote(out) + " " + inputs, &output),
+        0)
         << output;
     for (const char* name : {"chelsea", "camera"}) {
       std::string written = out + "/" + name + "." + to;
       ASSERT_TRUE(std::filesystem::exists(written)) << written;
       int result = -99;
-      Load(written, &result);
+      LoadPicture(written, &result);
       EXPECT_EQ(result, 0);
     }
   }
   // Palette images reach the JPEG writer as colour.
-  if (libformats::HaveMagick()) {
+  if (HaveImageMagick()) {
     std::string palette = dir.Path("palette.png");
-    ASSERT_TRUE(libformats::Shell("convert " + Quote(vutest::Sample("chelsea.ppm")) +
-                                  " -colors 16 " + Quote("PNG8:" + palette)));
+    ASSERT_TRUE(Shell("convert " + Quote(vutest::Sample("chelsea.ppm")) + " -colors 16 " +
+                      Quote("PNG8:" + palette)));
     std::string fromPalette = dir.Path("from-palette.jpg");
-    ASSERT_EQ(Convert("-q 95 " + Quote(palette) + " " + Quote(fromPalette)), 0);
-    EXPECT_GT(libformats::PicturePsnr(Load(fromPalette), Load(palette)), 30.0);
+    ASSERT_EQ(RunConvert("-q 95 " + Quote(palette) + " " + Quote(fromPalette)), 0);
+    EXPECT_GT(Psnr(LoadPicture(fromPalette), LoadPicture(palette)), 30.0);
   }
 }
 
 TEST(ConvertLibFormats, FilesFromOtherToolsConvert) {
-  if (!libformats::HaveMagick()) GTEST_SKIP() << "ImageMagick convert is not installed";
+  if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick convert is not installed";
   TempDir dir;
-  std::string photo = libformats::SmallPhoto(dir, 37, 29);
+  std::string photo = SmallPhoto(dir, 37, 29);
   struct Tool {
     const char* name;
     const char* arguments;
@@ -168,13 +161,12 @@ TEST(ConvertLibFormats, FilesFromOtherToolsConvert) {
   for (const Tool& tool : tools) {
     SCOPED_TRACE(tool.name);
     std::string source = dir.Path(std::string("tool-") + tool.name);
-    ASSERT_TRUE(
-        libformats::Shell("convert " + Quote(photo) + " " + tool.arguments + " " + Quote(source)));
+    ASSERT_TRUE(Shell("convert " + Quote(photo) + " " + tool.arguments + " " + Quote(source)));
     std::string out = dir.Path("converted.ppm");
     std::string output;
-    ASSERT_EQ(Convert(Quote(source) + " " + Quote(out), &output), 0) << output;
+    ASSERT_EQ(RunConvert(Quote(source) + " " + Quote(out), &output), 0) << output;
     std::string why;
-    EXPECT_EQ(MaxDifference(Load(out), Load(photo), &why), 0) << why;
+    EXPECT_EQ(MaxDifference(LoadPicture(out), LoadPicture(photo), &why), 0) << why;
   }
 }
 
@@ -184,13 +176,13 @@ TEST(ConvertRaster, ToAndFromTargaPcxAndGif) {
   ASSERT_EQ(source.LoadImage(Sample("chelsea.ppm").c_str()), 0);
   for (const char* name : {"c.tga", "c.vst", "c.pcx"}) {
     std::string out = dir.Path(name);
-    ASSERT_EQ(Convert(Quote(Sample("chelsea.ppm")) + " " + Quote(out)), 0) << name;
+    ASSERT_EQ(RunConvert(Quote(Sample("chelsea.ppm")) + " " + Quote(out)), 0) << name;
     ScopedImage back;
     ASSERT_EQ(back.LoadImage(out.c_str()), 0) << name;
     EXPECT_TRUE(SamePixels(source, back)) << name;
     // And back again to a portable pixel map.
     std::string ppm = dir.Path(std::string(name) + ".ppm");
-    ASSERT_EQ(Convert(Quote(out) + " " + Quote(ppm)), 0);
+    ASSERT_EQ(RunConvert(Quote(out) + " " + Quote(ppm)), 0);
     ScopedImage again;
     ASSERT_EQ(again.LoadImage(ppm.c_str()), 0);
     EXPECT_TRUE(SamePixels(source, again)) << name;
@@ -200,7 +192,7 @@ TEST(ConvertRaster, ToAndFromTargaPcxAndGif) {
   ScopedImage grey;
   ASSERT_EQ(grey.LoadImage(Sample("camera.pgm").c_str()), 0);
   std::string greyPcx = dir.Path("g.pcx");
-  ASSERT_EQ(Convert(Quote(Sample("camera.pgm")) + " " + Quote(greyPcx)), 0);
+  ASSERT_EQ(RunConvert(Quote(Sample("camera.pgm")) + " " + Quote(greyPcx)), 0);
   ScopedImage greyBack;
   ASSERT_EQ(greyBack.LoadImage(greyPcx.c_str()), 0);
   EXPECT_EQ(greyBack.format, BM_8BIT_GRAY);
@@ -210,24 +202,24 @@ TEST(ConvertRaster, ToAndFromTargaPcxAndGif) {
   std::string gif = dir.Path("s.gif");
   WriteFileBytes(gif, SmallGif());
   std::string fromGif = dir.Path("s.tga");
-  ASSERT_EQ(Convert(Quote(gif) + " " + Quote(fromGif)), 0);
+  ASSERT_EQ(RunConvert(Quote(gif) + " " + Quote(fromGif)), 0);
   ScopedImage gifBack;
   ASSERT_EQ(gifBack.LoadImage(fromGif.c_str()), 0);
   std::vector<uint8_t> expected = {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9, 0, 255, 0, 255, 0, 0};
-  EXPECT_EQ(rastertest::TopDownRgb(gifBack), expected);
+  EXPECT_EQ(RgbBytesTopDown(gifBack), expected);
   std::string output;
-  EXPECT_EQ(Convert(Quote(fromGif) + " " + Quote(dir.Path("x.gif")), &output), 1) << output;
+  EXPECT_EQ(RunConvert(Quote(fromGif) + " " + Quote(dir.Path("x.gif")), &output), 1) << output;
   EXPECT_FALSE(std::filesystem::exists(dir.Path("x.gif")));
 }
 
 TEST(ConvertRaster, InfoAndBatch) {
   TempDir dir;
   std::string tga = dir.Path("a.tga"), pcx = dir.Path("b.pcx"), gif = dir.Path("c.gif");
-  ASSERT_EQ(Convert(Quote(Sample("chelsea.ppm")) + " " + Quote(tga)), 0);
-  ASSERT_EQ(Convert(Quote(Sample("camera.pgm")) + " " + Quote(pcx)), 0);
+  ASSERT_EQ(RunConvert(Quote(Sample("chelsea.ppm")) + " " + Quote(tga)), 0);
+  ASSERT_EQ(RunConvert(Quote(Sample("camera.pgm")) + " " + Quote(pcx)), 0);
   WriteFileBytes(gif, SmallGif());
   std::string output;
-  ASSERT_EQ(Convert("--info " + Quote(tga) + " " + Quote(pcx) + " " + Quote(gif), &output), 0)
+  ASSERT_EQ(RunConvert("--info " + Quote(tga) + " " + Quote(pcx) + " " + Quote(gif), &output), 0)
       << output;
   EXPECT_NE(output.find("Targa Image (8)"), std::string::npos) << output;
   EXPECT_NE(output.find("Microsoft Paint Image (3)"), std::string::npos) << output;
@@ -237,9 +229,9 @@ TEST(ConvertRaster, InfoAndBatch) {
 
   std::string out = dir.Path("out");
   std::filesystem::create_directory(out);
-  ASSERT_EQ(Convert("--batch --to pcx -o " + Quote(out) + " " + Quote(tga) + " " + Quote(gif) +
-                        " 2>/dev/null",
-                    &output),
+  ASSERT_EQ(RunConvert("--batch --to pcx -o " + Quote(out) + " " + Quote(tga) + " " + Quote(gif) +
+                           " 2>/dev/null",
+                       &output),
             0)
       << output;
   ScopedImage fromTga, fromGif;
@@ -247,7 +239,7 @@ TEST(ConvertRaster, InfoAndBatch) {
   EXPECT_EQ(fromTga.Width(), 451);
   ASSERT_EQ(fromGif.LoadImage((out + "/c.pcx").c_str()), 0);
   EXPECT_EQ(fromGif.Width(), 3);
-  ASSERT_EQ(Convert("--batch --to tga -o " + Quote(out) + " " + Quote(pcx) + " 2>/dev/null"), 0);
+  ASSERT_EQ(RunConvert("--batch --to tga -o " + Quote(out) + " " + Quote(pcx) + " 2>/dev/null"), 0);
   ScopedImage fromPcx;
   ASSERT_EQ(fromPcx.LoadImage((out + "/b.tga").c_str()), 0);
   EXPECT_EQ(fromPcx.Height(), 512);
