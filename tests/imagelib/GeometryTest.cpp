@@ -211,19 +211,17 @@ TEST(SubImage, RectangleOutsideTheImageIsRefused) {
 TEST(SubImage, NewImageOfEightAndTwentyFourBits) {
   ScopedImage colour;
   Make(colour, BM_24BIT, 6, 5, 12);
-  vuImage* part = colour.SubImage(4, 3, 4, 4); // reaches past the corner: reads repeat the border
+  vuImagePtr part(colour.SubImage(4, 3, 4, 4)); // reaches past the corner: reads repeat the border
   ASSERT_NE(part, nullptr);
   ASSERT_TRUE(part->header);
   EXPECT_EQ(part->format, BM_24BIT);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 4; ++x)
       EXPECT_EQ(Rgb(*part, x, y), Rgb(colour, std::min(4 + x, 5), std::min(3 + y, 4)));
-  part->Delete();
-  delete part;
 
   ScopedImage palette;
   Make(palette, BM_8BIT_COLOR, 5, 5, 3);
-  part = palette.SubImage(1, 1, 2, 3);
+  part.reset(palette.SubImage(1, 1, 2, 3));
   ASSERT_TRUE(part && part->header);
   // An 8-bit cut-out is a grey image with a ramp of the source's table size.
   EXPECT_EQ(part->format, BM_8BIT_GRAY);
@@ -233,15 +231,12 @@ TEST(SubImage, NewImageOfEightAndTwentyFourBits) {
   part->GetColor(1, 2, &a);
   palette.GetColor(2, 3, &b);
   EXPECT_EQ(a, b);
-  part->Delete();
-  delete part;
 
   ScopedImage wide;
   Make(wide, BM_48BIT, 4, 4, 1);
-  part = wide.SubImage(0, 0, 2, 2);
+  part.reset(wide.SubImage(0, 0, 2, 2));
   ASSERT_NE(part, nullptr);
   EXPECT_EQ(part->header, nullptr);
-  delete part;
 }
 
 TEST(ZoomImage, UpscaleLeavesGaps) {

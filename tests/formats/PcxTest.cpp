@@ -2,11 +2,10 @@
 // files of independent tools both ways, and damaged files.
 #include <gtest/gtest.h>
 
-#include "RasterTestHelpers.h"
 #include "formats/PcxRW.h"
+#include "support/TestSupport.h"
 
 using namespace vutest;
-using namespace rastertest;
 
 namespace {
 
@@ -47,15 +46,7 @@ int IndexAt(vuImage& image, int x, int rowFromTop) {
   return p[0];
 }
 
-class PcxTest : public ::testing::Test {
-protected:
-  TempDir dir;
-  std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::string path = dir.Path(name);
-    WriteFileBytes(path, bytes);
-    return path;
-  }
-};
+using PcxTest = FileTest;
 
 } // namespace
 
@@ -124,7 +115,7 @@ TEST_F(PcxTest, MonochromeWithAnEmptyMapIsBlackAndWhite) {
   Put8(bytes, 0x00);
   ScopedImage image;
   ASSERT_EQ(image.LoadImage(Write("mono.pcx", bytes).c_str()), 0);
-  std::vector<uint8_t> rgb = TopDownRgb(image);
+  std::vector<uint8_t> rgb = RgbBytesTopDown(image);
   EXPECT_EQ(rgb[0], 0);       // first pixel: bit clear, black
   EXPECT_EQ(rgb[3 * 7], 255); // last pixel: bit set, white
 }
@@ -169,7 +160,7 @@ TEST_F(PcxTest, UnstorableLayoutsAndDamageAreRefused) {
   for (int i = 0; i < 5; ++i)
     Put8(shortData, 0x33);
   ASSERT_EQ(image.LoadImage(Write("short.pcx", shortData).c_str()), 0);
-  std::vector<uint8_t> rgb = TopDownRgb(image);
+  std::vector<uint8_t> rgb = RgbBytesTopDown(image);
   EXPECT_EQ(rgb[0], 0x33);
   EXPECT_EQ(rgb.back(), 0);
 }
@@ -219,7 +210,7 @@ TEST_F(PcxTest, WriterMakesVersion5FilesWithThePaletteTrailer) {
   EXPECT_EQ(bytes[16 + 3 * 2], 198); // red of header entry 2
   ScopedImage fourBack;
   ASSERT_EQ(fourBack.LoadImage(path.c_str()), 0);
-  EXPECT_EQ(TopDownRgb(fourBack), TopDownRgb(four));
+  EXPECT_EQ(RgbBytesTopDown(fourBack), RgbBytesTopDown(four));
 
   // Formats the file cannot hold: a clean failure and no file.
   ScopedImage deep;
@@ -231,10 +222,7 @@ TEST_F(PcxTest, WriterMakesVersion5FilesWithThePaletteTrailer) {
 
 TEST_F(PcxTest, FilesOfIndependentToolsReadAsTheyDecodeThem) {
   if (!HaveImageMagick() || !HavePillow()) GTEST_SKIP() << "ImageMagick or Pillow missing";
-  std::string small = dir.Path("small.ppm");
-  ASSERT_EQ(RunCommand("convert " + Quote(Sample("chelsea.ppm")) + " -crop 101x67+150+90 +repage " +
-                       Quote(small)),
-            0);
+  std::string small = SmallPhoto(dir, 101, 67);
   std::string in = Quote(small);
   auto out = [&](const std::string& name) { return Quote(dir.Path(name)); };
   std::vector<std::pair<std::string, std::string>> variants = {
@@ -272,25 +260,25 @@ TEST_F(PcxTest, FilesOfIndependentToolsReadAsTheyDecodeThem) {
     std::string file = dir.Path(name);
     ScopedImage ours;
     ASSERT_EQ(ours.LoadImage(file.c_str()), 0);
-    int w = 0, h = 0;
-    std::vector<uint8_t> theirs;
+    Picture theirs;
+    std::string why;
     // ImageMagick paints one-bit files white and black whatever their map says (Pillow's give
     // two black entries and mean black and white; netpbm's give two real colours).
     if (name != "pilmono.pcx" && name != "nbmono.pcx") {
-      ASSERT_TRUE(DecodeWithImageMagick(file, dir.Path("im.ppm"), &w, &h, &theirs));
-      EXPECT_EQ(CountDifferences(TopDownRgb(ours), theirs), 0) << "against ImageMagick";
+      theirs = MagickDecode(file, "-auto-orient", 8, dir);
+      EXPECT_EQ(MaxDifference(PictureOf(ours), theirs, &why), 0) << why << "; against ImageMagick";
     }
     // Pillow reads neither planar nor packed files of fewer than 8 bits.
     if (name.rfind("nb", 0) != 0) {
-      ASSERT_TRUE(DecodeWithPillow(file, dir.Path("pil.ppm"), &w, &h, &theirs));
-      EXPECT_EQ(CountDifferences(TopDownRgb(ours), theirs), 0) << "against Pillow";
+      theirs = PillowDecode(file, dir, Alpha::Drop);
+      EXPECT_EQ(MaxDifference(PictureOf(ours), theirs, &why), 0) << why << "; against Pillow";
     }
     if (HaveProgram("pcxtoppm")) {
-      ASSERT_TRUE(DecodeWithCommand("pcxtoppm " + Quote(file) + " > " + Quote(dir.Path("nb.ppm")),
-                                    dir.Path("nb.ppm"), &w, &h, &theirs));
-      ASSERT_EQ(w, 101);
-      ASSERT_EQ(h, 67);
-      EXPECT_EQ(CountDifferences(TopDownRgb(ours), theirs), 0) << "against netpbm";
+      theirs = CommandDecode("pcxtoppm " + Quote(file) + " > " + Quote(dir.Path("nb.ppm")),
+                             dir.Path("nb.ppm"));
+      ASSERT_EQ(theirs.width, 101);
+      ASSERT_EQ(theirs.height, 67);
+      EXPECT_EQ(MaxDifference(PictureOf(ours), theirs, &why), 0) << why << "; against netpbm";
     }
     ++checked;
   }
@@ -312,30 +300,33 @@ TEST_F(PcxTest, ToolsReadWhatWeWrite) {
                           static_cast<vuImage*>(&odd)}) {
     std::string path = dir.Path("ours.pcx");
     ASSERT_EQ(source->SaveImage(path.c_str(), 3), 0);
-    std::vector<uint8_t> expected = TopDownRgb(*source);
-    int w = 0, h = 0;
-    std::vector<uint8_t> theirs;
-    ASSERT_TRUE(DecodeWithPillow(path, dir.Path("pil.ppm"), &w, &h, &theirs));
-    EXPECT_EQ(CountDifferences(expected, theirs), 0) << "Pillow, format " << source->format;
-    ASSERT_TRUE(DecodeWithImageMagick(path, dir.Path("im.ppm"), &w, &h, &theirs));
-    EXPECT_EQ(CountDifferences(expected, theirs), 0) << "ImageMagick, format " << source->format;
+    Picture expected = PictureOf(*source);
+    Picture theirs;
+    std::string why;
+    theirs = PillowDecode(path, dir, Alpha::Drop);
+    EXPECT_EQ(MaxDifference(expected, theirs, &why), 0)
+        << why << "; Pillow, format " << source->format;
+    theirs = MagickDecode(path, "-auto-orient", 8, dir);
+    EXPECT_EQ(MaxDifference(expected, theirs, &why), 0)
+        << why << "; ImageMagick, format " << source->format;
     if (HaveProgram("pcxtoppm")) {
-      ASSERT_TRUE(DecodeWithCommand("pcxtoppm " + Quote(path) + " > " + Quote(dir.Path("nb.ppm")),
-                                    dir.Path("nb.ppm"), &w, &h, &theirs));
-      EXPECT_EQ(CountDifferences(expected, theirs), 0) << "netpbm, format " << source->format;
+      theirs = CommandDecode("pcxtoppm " + Quote(path) + " > " + Quote(dir.Path("nb.ppm")),
+                             dir.Path("nb.ppm"));
+      EXPECT_EQ(MaxDifference(expected, theirs, &why), 0)
+          << why << "; netpbm, format " << source->format;
     }
   }
 }
 
-TEST_F(PcxTest, DamagedFilesNeverCrash) {
+TEST_F(PcxTest, DamagedFilesLoadWholeOrLeaveTheImageEmpty) {
   ScopedImage source;
   ASSERT_TRUE(source.AllocateBitmap(13, 9, 256, BM_8BIT_COLOR));
   FillPattern(source, 4);
   std::string path = dir.Path("valid.pcx");
   ASSERT_EQ(source.SaveImage(path.c_str(), 3), 0);
-  MutationLoop(ReadFileBytes(path), dir.Path("m.pcx"), 300, 21);
+  ExpectBothOutcomes(LoadDamagedCopies(ReadFileBytes(path), dir.Path("m.pcx"), {.seed = 21}));
   std::vector<uint8_t> planar = PcxHeaderBytes(1, 4, 13, 9, 2);
   for (int i = 0; i < 9 * 4 * 2; ++i)
     Put8(planar, (i * 37) & 0x3F);
-  MutationLoop(planar, dir.Path("m.pcx"), 300, 22);
+  ExpectBothOutcomes(LoadDamagedCopies(planar, dir.Path("m.pcx"), {.seed = 22}));
 }
