@@ -20,7 +20,7 @@
 #include "imagelib/vuPlatform.h"
 
 CTOVRAView::CTOVRAView(CTOVRADoc& document, CMainFrame& frame, QWidget* parent)
-    : QAbstractScrollArea(parent), document_(document), frame_(frame) {
+    : QAbstractScrollArea(parent), document_(document), frame_(frame), app_(frame.App()) {
   setFrameShape(QFrame::NoFrame);
   setFocusPolicy(Qt::StrongFocus);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -31,8 +31,7 @@ CTOVRAView::CTOVRAView(CTOVRADoc& document, CMainFrame& frame, QWidget* parent)
 }
 
 CTOVRAView::~CTOVRAView() {
-  CTOVRAApp& app = frame_.App();
-  if (app.activeView == this) app.activeView = nullptr;
+  if (app_.activeView == this) app_.activeView = nullptr;
   if (document_.view == this) document_.view = nullptr;
 }
 

@@ -8,6 +8,8 @@
 
 #include "app/ZoomState.h"
 
+class CTOVRAApp;
+
 class CMainFrame;
 class CTOVRADoc;
 class vuDeviceContext;
@@ -76,6 +78,8 @@ private:
 
   CTOVRADoc& document_;
   CMainFrame& frame_;
+  // Kept from the start: the main frame may already be gone when a view is destroyed with it.
+  CTOVRAApp& app_;
   ZoomState zoom_;
   bool applyingScroll_ = false;
   bool selecting_ = false; // a Crop-mode drag is in progress
