@@ -5,7 +5,7 @@
 #include "formats/vuRegistry.h"
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/FuzzTargets.h"
-#include "imagelib/vuImage.h"
+#include "imagelib/vuImageOwner.h"
 
 namespace vu::fuzz {
 
@@ -27,7 +27,7 @@ bool TooLargeToDecode(vuImage& image, int type, const char* path) {
 int LoadAs(int type, const uint8_t* data, size_t size) {
   QuietScope quiet;
   MemoryFile file(data, size);
-  vuImage image;
+  vuImageOwner image;
   if (TooLargeToDecode(image, type, file.Path())) return kSkipped;
   int result;
   if (image.GetFileType(file.Path()) == type) {
@@ -40,7 +40,6 @@ int LoadAs(int type, const uint8_t* data, size_t size) {
                           reader->GetInOptions());
   }
   CheckLoadResult(image, result);
-  image.Delete();
   return result;
 }
 
@@ -82,7 +81,7 @@ int LoadWif(const uint8_t* data, size_t size) {
 int FileInfo(const uint8_t* data, size_t size) {
   QuietScope quiet;
   MemoryFile file(data, size);
-  vuImage image;
+  vuImageOwner image;
   const int byName = image.GetFileType(file.Path());
   VU_FUZZ_CHECK(byName == -1 || vuFormatRegistry::Instance().Has(byName));
   FILE* stream = std::fopen(file.Path(), "rb");

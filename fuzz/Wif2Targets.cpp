@@ -8,7 +8,7 @@
 #include "codec/wif2/vuWifEncoder.h"
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/FuzzTargets.h"
-#include "imagelib/vuImage.h"
+#include "imagelib/vuImageOwner.h"
 
 namespace vu::fuzz {
 
@@ -269,7 +269,7 @@ void RoundTripOneMode(const vuImage& image, const RoundTripPicture& p, const Mod
   }
 
   MemoryFile file(first.data(), first.size());
-  vuImage back;
+  vuImageOwner back;
   VU_FUZZ_CHECK(back.LoadImage(file.Path()) == 0);
   if (back.header) {
     VU_FUZZ_CHECK(back.format == (p.format == BM_32BIT ? BM_24BIT : p.format));
@@ -277,7 +277,6 @@ void RoundTripOneMode(const vuImage& image, const RoundTripPicture& p, const Mod
     if (IsWide(p.format)) VU_FUZZ_CHECK(back.sampleBits == p.significantBits);
     VU_FUZZ_CHECK(back.dataSize == static_cast<int32_t>(first.size()));
   }
-  back.Delete();
 }
 
 } // namespace
@@ -286,7 +285,7 @@ int Wif2RoundTrip(const uint8_t* data, size_t size) {
   if (size < kPictureBytes) return -2;
   QuietScope quiet;
   const RoundTripPicture p = DescribePicture(data);
-  vuImage image;
+  vuImageOwner image;
   const int colours = p.format == BM_8BIT_GRAY ? 256 : 0;
   VU_FUZZ_CHECK(image.AllocateBitmap(p.width, p.height, colours, p.format) == 1);
   if (!image.header) return -3;
@@ -300,7 +299,6 @@ int Wif2RoundTrip(const uint8_t* data, size_t size) {
       if (p.format != BM_32BIT) RoundTripOneMode(image, p, Mode{fast, true, false});
     }
   }
-  image.Delete();
   return 0;
 }
 
