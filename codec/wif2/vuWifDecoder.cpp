@@ -16,6 +16,7 @@ int vuWifDecoder::Create(vuWifByteSource* source) {
   if (!vuWifHeaderIsValid(header)) return -2;
   if (vuWifDecoderWorkBytes(params_) > kMaxBitmapBlockBytes) return -2;
   tiling_ = vuWifMakeTiling(params_);
+  if (tiling_.count < 1) return -2;
   try {
     tileDecoder_ = vuWifTileDecoder::Create(params_);
   } catch (const std::bad_alloc&) {
