@@ -5,6 +5,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "codec/wif2/vuWifFormat.h"
+#include "codec/wif2/vuWifTileDecoder.h"
 #include "fuzz/FuzzTargets.h"
 #include "imagelib/vuImage.h"
 
@@ -58,6 +60,18 @@ int QuietPlatform::MessageBox(const char*, const char*, vuMessageButtons, vuMess
 int64_t DecodedBytes(int64_t width, int64_t height, int64_t bitsPerPixel) {
   if (width < 0 || height < 0 || bitsPerPixel < 0) return 0;
   return (width * bitsPerPixel + 31) / 32 * 4 * height;
+}
+
+bool Wif2TooLargeToDecode(const uint8_t* header) {
+  vuWifParams p;
+  vuWifParseHeader(header, &p);
+  const int64_t planes = p.colour ? 3 : 1;
+  const vuWifTiling tiling = vuWifMakeTiling(p);
+  const int64_t tileSamples = int64_t(p.tileWidth) * p.tileHeight * planes;
+  return DecodedBytes(p.width, p.height, 8 * planes * p.sampleBytes) > kMaxDecodedBytes ||
+         int64_t(tiling.across) * tiling.down * tileSamples * p.sampleBytes >
+             4 * kMaxDecodedBytes ||
+         vuWifDecoderWorkBytes(p) > 16 * kMaxDecodedBytes;
 }
 
 void CheckLoadResult(vuImage& image, int result) {

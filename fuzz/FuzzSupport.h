@@ -49,4 +49,8 @@ void CheckLoadResult(vuImage& image, int result);
 // Bytes of the bitmap block for a picture of this size and depth (64-bit, no overflow).
 int64_t DecodedBytes(int64_t width, int64_t height, int64_t bitsPerPixel);
 
+// Whether the 40 bytes of a WIF2 header declare more than a fuzz run decodes: the picture, or
+// its tiles, each decoded at its full (padded) size however little of it the picture shows.
+bool Wif2TooLargeToDecode(const uint8_t* header);
+
 } // namespace vu::fuzz

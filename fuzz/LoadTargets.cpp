@@ -1,6 +1,8 @@
 // The readers through LoadImage, and the type detection and header information of any file.
+#include <cstring>
 #include <memory>
 
+#include "codec/wif2/vuWifFormat.h"
 #include "formats/vuRWImage.h"
 #include "formats/vuRegistry.h"
 #include "fuzz/FuzzSupport.h"
@@ -13,7 +15,11 @@ namespace {
 
 // Whether a file of this type declares more than the targets decode; false when its header
 // cannot be read (the reader then has its own say).
-bool TooLargeToDecode(vuImage& image, int type, const char* path) {
+bool TooLargeToDecode(vuImage& image, int type, const char* path, const uint8_t* data,
+                      size_t size) {
+  if (type == VU_TYPE_WIF && size >= kWifHeaderBytes && std::memcmp(data, "WIF2", 4) == 0 &&
+      Wif2TooLargeToDecode(data))
+    return true;
   std::unique_ptr<vuRWImage> reader(image.CreateRWImage(type));
   vuFileInfo info;
   if (!reader || reader->GetInfo(path, &info) != 0) return false;
@@ -28,7 +34,7 @@ int LoadAs(int type, const uint8_t* data, size_t size) {
   QuietScope quiet;
   MemoryFile file(data, size);
   vuImageOwner image;
-  if (TooLargeToDecode(image, type, file.Path())) return kSkipped;
+  if (TooLargeToDecode(image, type, file.Path(), data, size)) return kSkipped;
   int result;
   if (image.GetFileType(file.Path()) == type) {
     result = image.LoadImage(file.Path());

@@ -24,17 +24,6 @@ void CheckCreated(const vuWifDecoder& decoder) {
   VU_FUZZ_CHECK(decoder.TileCount() >= 1);
 }
 
-// Whether decoding would take more than a fuzz run allows: the picture, and every tile decoded
-// at its full size however little of it the picture shows.
-bool TooLargeToDecode(const vuWifDecoder& decoder) {
-  const vuWifParams& p = decoder.Params();
-  vuWifHeaderInfo info;
-  decoder.GetHeaderInfo(&info);
-  const int64_t tileSamples = int64_t(p.tileWidth) * p.tileHeight * (p.colour ? 3 : 1);
-  return info.imageBytes > kMaxDecodedBytes ||
-         int64_t(decoder.TileCount()) * tileSamples * p.sampleBytes > 4 * kMaxDecodedBytes;
-}
-
 // Decodes a stream the way a streaming client does: it waits for the header and comment and the
 // first chunk marker, then for as many bytes as each tile's call asks for; when the data ends
 // first, the stream has ended. Returns 0 after the last tile, -2 for a stream that ended early,
@@ -49,12 +38,12 @@ int DecodeStreaming(const uint8_t* data, size_t size, vuWifDecoder& decoder,
   const size_t comment = static_cast<size_t>(vuWifParseHeader(data, &header));
   size_t received = kWifHeaderBytes + comment + kWifChunkMarkerBytes;
   if (received > size) return -2;
+  if (Wif2TooLargeToDecode(data)) return kSkipped;
   source = vuWifByteSource{data, received, 0};
   const int created = decoder.Create(&source);
   VU_FUZZ_CHECK(created == 0 || created == -2 || created == -3);
   if (created != 0) return created;
   CheckCreated(decoder);
-  if (TooLargeToDecode(decoder)) return kSkipped;
   *pixels = decoder.AllocateBuffer();
   VU_FUZZ_CHECK(*pixels != nullptr);
   if (!*pixels) return -3;
@@ -94,13 +83,13 @@ int64_t ImageBytes(const vuWifDecoder& decoder) {
 // Create, then DecodeAll into a buffer of the decoder's own (packed rows, as a streaming client
 // binds it).
 int Wif2Decode(const uint8_t* data, size_t size) {
+  if (size >= kWifHeaderBytes && Wif2TooLargeToDecode(data)) return kSkipped;
   vuWifByteSource source{data, size, 0};
   vuWifDecoder decoder;
   const int created = decoder.Create(&source);
   VU_FUZZ_CHECK(created == 0 || created == -2 || created == -3);
   if (created != 0) return created;
   CheckCreated(decoder);
-  if (TooLargeToDecode(decoder)) return kSkipped;
   uint8_t* buffer = decoder.AllocateBuffer();
   VU_FUZZ_CHECK(buffer != nullptr);
   VU_FUZZ_CHECK(decoder.DecodeAll() == buffer);
