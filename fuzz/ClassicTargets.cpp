@@ -12,6 +12,9 @@ namespace vu::fuzz {
 
 namespace {
 
+using classic::ClassicMemorySource;
+using classic::ClassicWifDecoder;
+
 int BitsPerPixel(const ClassicHeader& header) {
   return (header.color ? 24 : 8) * header.EffectiveSampleBytes();
 }
