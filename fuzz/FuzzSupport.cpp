@@ -63,6 +63,8 @@ int64_t DecodedBytes(int64_t width, int64_t height, int64_t bitsPerPixel) {
 }
 
 bool Wif2TooLargeToDecode(const uint8_t* header) {
+  // A header the decoder refuses is left to the decoder.
+  if (!vuWifHeaderIsValid(header)) return false;
   vuWifParams p;
   vuWifParseHeader(header, &p);
   const int64_t planes = p.colour ? 3 : 1;

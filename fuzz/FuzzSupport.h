@@ -51,6 +51,7 @@ int64_t DecodedBytes(int64_t width, int64_t height, int64_t bitsPerPixel);
 
 // Whether the 40 bytes of a WIF2 header declare more than a fuzz run decodes: the picture, or
 // its tiles, each decoded at its full (padded) size however little of it the picture shows.
+// False for a header the decoder refuses.
 bool Wif2TooLargeToDecode(const uint8_t* header);
 
 } // namespace vu::fuzz
