@@ -76,7 +76,7 @@ bool Wif2TooLargeToDecode(const uint8_t* header) {
          vuWifDecoderWorkBytes(p) > 16 * kMaxDecodedBytes;
 }
 
-void CheckLoadResult(vuImage& image, int result) {
+void CheckLoadResult(const vuImage& image, int result) {
   VU_FUZZ_CHECK(result == 0 || result == -1 || result == -2 || result == -3);
   if (result != 0) return;
   VU_FUZZ_CHECK(image.header != nullptr && image.bits != nullptr);

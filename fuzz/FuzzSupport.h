@@ -44,7 +44,7 @@ private:
 // A reader's result and what it left in the image: 0 with a whole, readable picture inside the
 // data model's limits, or one of the documented failures. Reads every byte of the block, so a
 // block smaller than its header says is caught by the address checks.
-void CheckLoadResult(vuImage& image, int result);
+void CheckLoadResult(const vuImage& image, int result);
 
 // Bytes of the bitmap block for a picture of this size and depth (64-bit, no overflow).
 int64_t DecodedBytes(int64_t width, int64_t height, int64_t bitsPerPixel);

@@ -19,6 +19,7 @@ const std::vector<Target>& Targets() {
       {"classic_decode", ClassicDecode},
       {"classic_passes", ClassicPasses},
       {"wif2_roundtrip", Wif2RoundTrip},
+      {"plugin_stream", PluginStream},
   };
   return targets;
 }

@@ -60,5 +60,6 @@ int Wif2Tiles(const uint8_t* data, size_t size);
 int ClassicDecode(const uint8_t* data, size_t size);
 int ClassicPasses(const uint8_t* data, size_t size);
 int Wif2RoundTrip(const uint8_t* data, size_t size);
+int PluginStream(const uint8_t* data, size_t size);
 
 } // namespace vu::fuzz
