@@ -4,12 +4,15 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 5
 # Compiler cache when there is one: rebuilds, and several checkouts of the same tree, share work.
 CCACHE     := $(shell command -v ccache 2>/dev/null)
 CMAKE_LAUNCHER := $(if $(CCACHE),-DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
 export CCACHE_BASEDIR := $(CURDIR)
 
-.PHONY: all deps build demo test test-asan bench clean
+.PHONY: all deps build demo test test-asan bench fuzz fuzz-smoke clean
 
 all: build
 
@@ -37,5 +40,16 @@ test-asan: deps
 bench: build
 	@for b in $(BUILD)/bench/*; do [ -x "$$b" ] && [ -f "$$b" ] && "$$b"; done
 
+# The fuzz targets (clang's libFuzzer, fuzz/README.md). `make fuzz` runs each for FUZZ_SECONDS
+# (FUZZ_TARGETS picks some) and keeps its corpus in $(FUZZ_BUILD)/corpus; `make fuzz-smoke` runs
+# every seed and regression input, then fuzzes each target for FUZZ_SMOKE_SECONDS.
+fuzz: deps
+	FUZZ_BUILD=$(FUZZ_BUILD) fuzz/run build
+	FUZZ_BUILD=$(FUZZ_BUILD) fuzz/run fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+fuzz-smoke: deps
+	FUZZ_BUILD=$(FUZZ_BUILD) fuzz/run build
+	FUZZ_BUILD=$(FUZZ_BUILD) fuzz/run smoke $(FUZZ_SMOKE_SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -69,10 +69,20 @@ struct Decoded {
   vuRGBA palette[256] = {};
 };
 
+// Chunks we never use are skipped unread: libpng would otherwise allocate (and clear) as much as
+// a text or profile chunk's length says, even when the file ends long before (a benign error
+// for libpng, which goes on). The rest may not ask for more than kMaxChunkBytes.
+void LimitChunks(png_structp png) {
+  static const png_byte kUnused[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf\0pCAL\0sCAL\0";
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kUnused, 8);
+  png_set_chunk_malloc_max(png, kMaxChunkBytes);
+}
+
 int DecodePng(FILE* stream, PngReadState* s, Decoded* d) {
   if (setjmp(png_jmpbuf(s->png))) return -2;
   png_init_io(s->png, stream);
-  png_set_chunk_malloc_max(s->png, kMaxChunkBytes);
+  LimitChunks(s->png);
   png_read_info(s->png, s->info);
   png_uint_32 width = 0, height = 0;
   int bitDepth = 0, colorType = 0, interlace = 0;
@@ -317,6 +327,7 @@ int EncodePng(FILE* stream, vuImage* image, PngWriteState* s) {
 int ReadPngInfo(FILE* stream, PngReadState* s, vuFileInfo* info) {
   if (setjmp(png_jmpbuf(s->png))) return -2;
   png_init_io(s->png, stream);
+  LimitChunks(s->png);
   png_read_info(s->png, s->info);
   info->width = static_cast<uint16_t>(png_get_image_width(s->png, s->info));
   info->height = static_cast<uint16_t>(png_get_image_height(s->png, s->info));

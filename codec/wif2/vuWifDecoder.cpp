@@ -15,6 +15,7 @@ int vuWifDecoder::Create(vuWifByteSource* source) {
   if (!vuWifHeaderIsValid(header)) return -2;
   if (vuWifDecoderWorkBytes(params_) > memoryLimit_) return -2;
   tiling_ = vuWifMakeTiling(params_);
+  if (tiling_.count < 1) return -2;
   try {
     tileDecoder_ = vuWifTileDecoder::Create(params_);
   } catch (const std::bad_alloc&) {

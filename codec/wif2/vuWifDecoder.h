@@ -40,7 +40,8 @@ public:
 
   // Reads the 40-byte header and the comment from the source and builds the tile decoder.
   // 0, or -2 when the header cannot be decoded (levels outside 1..7, a size of 0, a header size
-  // below 40, significant bits outside 8..16, or a work space past the memory limit).
+  // below 40, significant bits outside 8..16, more tiles than an int counts, or a work space
+  // past the memory limit).
   int Create(vuWifByteSource* source);
   // The most memory the decoder may ask for: its work space, or a buffer of its own (default
   // kWifDefaultMemoryLimit). Set it before Create.

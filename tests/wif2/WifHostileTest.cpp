@@ -66,6 +66,10 @@ TEST(WifHostile, HeadersOutOfRangeAreRefused) {
   EXPECT_EQ(with({{14, 4}, {15, 3}}), -2);                                    // 3 significant bits
   EXPECT_EQ(with({{14, 4}, {15, 40}}), -2);                                   // 40 significant bits
   EXPECT_EQ(with({{14, 8}, {16, 255}, {17, 255}, {18, 255}, {19, 255}}), -2); // huge tiles
+  // 65535 x 65535 pixels in tiles of one: more tiles than an int counts.
+  EXPECT_EQ(
+      with({{8, 255}, {9, 255}, {10, 255}, {11, 255}, {14, 8}, {16, 1}, {17, 0}, {18, 1}, {19, 0}}),
+      -2);
   // Header sizes past the file just make the comment run into the chunks.
   EXPECT_EQ(with({{36, 255}, {37, 255}}), 0);
   // Quality 0 and odd flags still decode.
