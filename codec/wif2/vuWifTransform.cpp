@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <new>
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 #include <cstring>
+#include <new>
+
+#include "imagelib/vuMemory.h"
 
 namespace {
 // Margin of the first-level lines: the 9/7 pair reaches four samples out.
@@ -23,17 +22,7 @@ template <typename T> void ReflectMargins(T* line, int n) {
 } // namespace
 
 void* vuWifAllocateLarge(size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  constexpr size_t kHuge = size_t(2) << 20;
-  if (bytes >= 2 * kHuge) {
-    const size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;
-    void* block = std::aligned_alloc(kHuge, rounded);
-    if (!block) throw std::bad_alloc();
-    madvise(block, rounded, MADV_HUGEPAGE);
-    return block;
-  }
-#endif
-  void* block = std::malloc(bytes ? bytes : 1);
+  void* block = vuAllocateBlock(bytes, false);
   if (!block) throw std::bad_alloc();
   return block;
 }
