@@ -45,8 +45,8 @@ template <typename T> void Synthesis97(const T* u, int half, T* out) {
     plain::Synthesis97<T>(u, half, out);
 }
 template <typename T>
-void ForwardColumns(const T* a, const T* b, const T* c, const T* d, const T* e, int n,
-                    int lowShift, int highShift, T* low, T* high) {
+void ForwardColumns(const T* a, const T* b, const T* c, const T* d, const T* e, int n, int lowShift,
+                    int highShift, T* low, T* high) {
   if constexpr (Is32(sizeof(T)))
     vuWifDspBest().forwardColumns(a, b, c, d, e, n, lowShift, highShift, low, high);
   else
@@ -597,10 +597,10 @@ template <typename V> void vuWifUnpredictLowBand(V* c, int a, int b) {
   template void vuWifInverseChroma<T, int32_t>(const vuWifBands<T>&, int, int, T, int, int32_t*);  \
   template void vuWifToCodingOrder<T, int32_t>(const T*, int, int, int, int32_t*);                 \
   template void vuWifFromCodingOrder<T>(const T*, int, int, int, T, T*);                           \
-  template void vuWifUnpredictLowBand<T>(T*, int, int);                                          \
-  template void vuWifAnalysisRow<T>(const int32_t*, int, int, bool, T*, T*, T*);                 \
-  template void vuWifSynthesisRow<T>(T*, int, int, bool, T, T, int32_t*);                        \
-  template void vuWifForward53Line<T>(T*, int, T*);                                              \
+  template void vuWifUnpredictLowBand<T>(T*, int, int);                                            \
+  template void vuWifAnalysisRow<T>(const int32_t*, int, int, bool, T*, T*, T*);                   \
+  template void vuWifSynthesisRow<T>(T*, int, int, bool, T, T, int32_t*);                          \
+  template void vuWifForward53Line<T>(T*, int, T*);                                                \
   template void vuWifInverse53Line<T>(T*, int, T*);
 
 VU_WIF_INSTANTIATE(int32_t)

@@ -56,8 +56,8 @@ TEST(WifDsp, LiftingStepsMatchThePlainVersions) {
     const vuWifDsp& dsp = vuWifDspFor(level);
     for (int half = 1; half <= 70; ++half) {
       for (int kind = 0; kind < 3; ++kind) {
-        SCOPED_TRACE(testing::Message() << vuSimdLevelName(level) << " half " << half << " kind "
-                                        << kind);
+        SCOPED_TRACE(testing::Message()
+                     << vuSimdLevelName(level) << " half " << half << " kind " << kind);
         const int32_t range = kind == 2 ? INT32_MAX : 1 << 20; // kind 2: sums that wrap
         for (int margin : {2, 4}) {
           // Exactly the line the kernel may read: margins on both sides and nothing more.

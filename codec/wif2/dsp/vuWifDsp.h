@@ -27,8 +27,7 @@ struct vuWifDsp {
                          int32_t* high);
   // Vertical 5/3 synthesis of interleaved rows ym1 .. y3 into an even and an odd row.
   void (*inverseColumns)(const int32_t* ym1, const int32_t* y0, const int32_t* y1,
-                         const int32_t* y2, const int32_t* y3, int n, int32_t* even,
-                         int32_t* odd);
+                         const int32_t* y2, const int32_t* y3, int n, int32_t* even, int32_t* odd);
   // out = in / d rounded, halves away from zero (quantisation, output scaling); in place allowed.
   void (*roundDivide)(const int32_t* in, size_t n, int32_t d, int32_t* out);
   // out[2i] = lo[i], out[2i + 1] = hi[i].
@@ -41,9 +40,8 @@ struct vuWifDsp {
   // The 2 x 2 chroma step over whole blocks of two rows, and its inverse (16-bit, saturated).
   void (*forwardChroma)(const int32_t* top, const int32_t* bottom, int blocks, int32_t multiplier,
                         int32_t divisor, int32_t* ll, int32_t* hl, int32_t* lh, int32_t* hh);
-  void (*inverseChroma)(const int32_t* ll, const int32_t* hl, const int32_t* lh,
-                        const int32_t* hh, int blocks, int32_t base, int shift, int16_t* top,
-                        int16_t* bottom);
+  void (*inverseChroma)(const int32_t* ll, const int32_t* hl, const int32_t* lh, const int32_t* hh,
+                        int blocks, int32_t base, int shift, int16_t* top, int16_t* bottom);
 };
 
 // The kernels for this processor, chosen on first use.

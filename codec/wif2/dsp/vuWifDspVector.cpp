@@ -88,8 +88,8 @@ void VectorSynthesis53(const int32_t* u, int half, int shift, int32_t* out) {
     const V three = hn::Add(hn::Add(p0.odd, p0.odd), p0.odd);
     const V s = hn::Add(three, hn::Add(p0.even, p1.even));
     const V o = hn::Sub(hn::Sub(hn::Add(s, s), m1.odd), p1.odd);
-    hn::StoreInterleaved2(hn::ShiftRightSame(hn::Add(e, e), shift), hn::ShiftRightSame(o, shift),
-                          d, out + 2 * k);
+    hn::StoreInterleaved2(hn::ShiftRightSame(hn::Add(e, e), shift), hn::ShiftRightSame(o, shift), d,
+                          out + 2 * k);
   }
   Synthesis53<int32_t>(u + 2 * k, half - k, shift, out + 2 * k);
 }
