@@ -10,14 +10,9 @@
 #include "cli/ImageTools.h"
 #include "cli/SaveOptions.h"
 #include "formats/vuRegistry.h"
+#include "imagelib/vuImageOwner.h"
 
 namespace {
-
-// Deletes the image's storage when the conversion is over.
-struct ImageHolder {
-  vuImage image;
-  ~ImageHolder() { image.Delete(); }
-};
 
 bool Offers(const vuImage& image, int type) {
   std::vector<int> types = vuSaveTypesFor(image.format);
@@ -96,8 +91,7 @@ void PrepareForType(vuImage& image, int type) {
 
 bool ConvertFile(const std::string& input, const std::string& output, int type,
                  const Options& options, std::string* error) {
-  ImageHolder holder;
-  vuImage& image = holder.image;
+  vuImageOwner image;
   int result = LoadByContentOrName(image, input);
   if (result != 0 || !image.header) {
     *error = LoadErrorText(input, result);

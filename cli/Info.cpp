@@ -6,7 +6,7 @@
 
 #include "cli/Convert.h"
 #include "cli/FileTypes.h"
-#include "codec/classic/vuClassicWif.h"
+#include "codec/vuClassicWif.h"
 #include "codec/wif2/vuWifFormat.h"
 #include "formats/vuRWImage.h"
 #include "formats/vuRegistry.h"
@@ -46,7 +46,7 @@ void PrintWifHeader(const std::string& fileName) {
   if (!file) return;
   uint8_t header[kWifHeaderBytes];
   size_t got = std::fread(header, 1, sizeof header, file);
-  if (got < 4 || std::memcmp(header, "WIF2", 4) != 0) {
+  if (!vuWifIsWif2(header, got)) {
     std::fclose(file);
     PrintClassicHeader(fileName);
     return;

@@ -40,11 +40,3 @@ void vuRWImage::WriteLong(FILE* stream, int32_t value) const {
     std::fputc(static_cast<int>((v >> shift) & 0xFF), stream);
   }
 }
-
-int64_t vuFileSize(FILE* stream) {
-  long position = std::ftell(stream);
-  if (position < 0 || std::fseek(stream, 0, SEEK_END) != 0) return -1;
-  long size = std::ftell(stream);
-  std::fseek(stream, position, SEEK_SET);
-  return size;
-}

@@ -1,18 +1,12 @@
-// Base class of every file-format reader/writer, and what a reader reports about a file.
+// Base class of every file-format reader/writer.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 
+#include "formats/vuFileInfo.h"
 #include "imagelib/vuImage.h"
 
-// What a reader tells about a file without decoding its pixels.
-struct vuFileInfo {
-  uint16_t width = 0;
-  uint16_t height = 0;
-  uint8_t bitsPerPixel = 0; // 1, 4, 8, 16, 24, 32 or 48 as the file says
-  uint32_t fileSize = 0;
-};
 
 class vuRWImage : public vuObject {
 public:
@@ -55,6 +49,3 @@ public:
   const char* extensions;
   const char* description;
 };
-
-// The size of an open file in bytes (the position is restored), or -1.
-int64_t vuFileSize(FILE* stream);

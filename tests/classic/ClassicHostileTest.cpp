@@ -8,6 +8,10 @@
 #include "ClassicTestHelpers.h"
 #include "codec/classic/ClassicHeader.h"
 #include "codec/classic/ClassicWifDecoder.h"
+#include "codec/vuClassicWif.h"
+#include "support/TestSupport.h"
+
+using namespace vu::classic;
 
 using namespace classictest;
 
@@ -209,12 +213,24 @@ TEST(ClassicHostile, HeadersTheDecoderCannotWorkWithAreRefused) {
   EXPECT_EQ(DecodeBytes(f, &picture), -2);
   f[15] = 2, f[14] = 17;
   EXPECT_EQ(DecodeBytes(f, &picture), -2);
-  // A row longer than the image model holds: 40000 x 1 colour.
+}
+
+TEST(ClassicHostile, PicturesPastTheImageModelAreRefusedBeforeAnImageIsMade) {
+  // A row longer than the image model holds: 40000 x 1 colour. The codec could decode it; the
+  // reader that would make the image refuses it as bad data and leaves the image empty.
   ClassicHeader h;
   std::vector<uint8_t> wide = Encode('6', 1, 0);
   wide[6] = 40000 >> 8, wide[7] = 40000 & 0xFF;
   ASSERT_EQ(ParseClassicHeader(wide.data(), wide.size(), &h, true), 1);
-  EXPECT_EQ(CheckClassicHeader(h), -2);
+  EXPECT_EQ(CheckClassicHeader(h), 0);
+  vutest::TempDir dir;
+  const std::string path = dir.Path("wide.wif");
+  vutest::WriteFileBytes(path, wide);
+  vutest::ScopedImage image;
+  EXPECT_EQ(vuReadClassicWif(path.c_str(), &image, nullptr), -2);
+  EXPECT_EQ(image.header, nullptr);
+  ClassicHeader facts;
+  EXPECT_EQ(vuClassicWifHeader(path.c_str(), &facts), -2);
 }
 
 TEST(ClassicHostile, PassesOutOfOrderOrBeforeOpenAreRefused) {

@@ -7,7 +7,7 @@
 
 #include "ClassicTestEncoder.h"
 #include "ClassicTestHelpers.h"
-#include "codec/classic/vuClassicWif.h"
+#include "codec/vuClassicWif.h"
 #include "formats/vuRWImage.h"
 #include "support/TestSupport.h"
 

@@ -12,6 +12,8 @@
 #include "codec/classic/ClassicWifDecoder.h"
 #include "support/TestSupport.h"
 
+using namespace vu::classic;
+
 using namespace classictest;
 
 namespace {

@@ -8,6 +8,8 @@
 
 #include "codec/classic/ClassicWifDecoder.h"
 
+using namespace vu::classic;
+
 namespace classictest {
 
 namespace {

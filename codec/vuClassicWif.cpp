@@ -1,4 +1,4 @@
-#include "codec/classic/vuClassicWif.h"
+#include "codec/vuClassicWif.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "codec/classic/ClassicWifDecoder.h"
-#include "formats/vuRWImage.h"
+#include "formats/vuFileInfo.h"
 #include "imagelib/vuImage.h"
 
 namespace {
@@ -27,18 +27,24 @@ int BitsPerPixel(const ClassicHeader& header) {
   return (header.color ? 24 : 8) * header.EffectiveSampleBytes();
 }
 
+// The header can be decoded, into an image the data model can hold.
+bool Decodable(const ClassicHeader& header) {
+  return CheckClassicHeader(header) == 0 &&
+         BitmapAccessor::FitsModel(header.width, header.height, BitsPerPixel(header));
+}
+
 } // namespace
 
 int vuClassicWifHeader(const char* fileName, ClassicHeader* header) {
   File stream(fopen(fileName, "rb"));
   if (!stream) return -1;
   if (ReadClassicHeader(stream.get(), header) != 1) return -2;
-  return CheckClassicHeader(*header) == 0 ? 0 : -2;
+  return Decodable(*header) ? 0 : -2;
 }
 
 int vuClassicWifInfo(FILE* stream, vuFileInfo* info) {
   ClassicHeader header;
-  if (ReadClassicHeader(stream, &header) != 1 || CheckClassicHeader(header) != 0) return -2;
+  if (ReadClassicHeader(stream, &header) != 1 || !Decodable(header)) return -2;
   info->width = static_cast<uint16_t>(header.width);
   info->height = static_cast<uint16_t>(header.height);
   info->bitsPerPixel = static_cast<uint8_t>(BitsPerPixel(header));
@@ -55,9 +61,9 @@ int vuClassicWifInfo(const char* fileName, vuFileInfo* info) {
 
 int vuReadClassicWif(FILE* stream, vuImage* image, int* count) {
   ClassicHeader header;
-  if (ReadClassicHeader(stream, &header) != 1 || CheckClassicHeader(header) != 0) return -2;
+  if (ReadClassicHeader(stream, &header) != 1 || !Decodable(header)) return -2;
 
-  ClassicWifDecoder decoder;
+  vu::classic::ClassicWifDecoder decoder;
   int result = decoder.Open(header);
   if (result != 0) return result;
 
@@ -68,7 +74,7 @@ int vuReadClassicWif(FILE* stream, vuImage* image, int* count) {
   if (decoder.SampleBytes() == 2) image->sampleBits = decoder.SampleBits();
   decoder.Bind(image->bits, image->Stride());
 
-  ClassicFileSource source(stream);
+  vu::classic::ClassicFileSource source(stream);
   result = decoder.Decode(source);
   if (result != 0) {
     image->Delete();
