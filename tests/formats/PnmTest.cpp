@@ -171,17 +171,14 @@ TEST(Pnm, InterchangeWithImageMagick) {
               0);
     ScopedImage image;
     ASSERT_EQ(image.LoadImage(theirs.c_str()), 0);
-    std::vector<uint8_t> rgb;
-    int width, height;
-    ASSERT_TRUE(vutest::ImageMagickRgb(theirs, &rgb, &width, &height));
-    EXPECT_EQ(image.Width(), width);
-    EXPECT_EQ(vutest::RgbBytesTopDown(image), rgb);
+    const vutest::Picture reference = vutest::MagickDecode(theirs, "", 8, dir);
+    std::string why;
+    EXPECT_EQ(vutest::MaxDifference(vutest::PictureOf(image), reference, &why), 0) << why;
     // We write, they read.
     std::string ours = dir.Path(std::string("ours-") + sample);
     ASSERT_EQ(image.SaveImage(ours.c_str(), image.format == BM_24BIT ? 4 : 5, nullptr), 0);
-    std::vector<uint8_t> back;
-    ASSERT_TRUE(vutest::ImageMagickRgb(ours, &back, &width, &height));
-    EXPECT_EQ(back, rgb);
+    EXPECT_EQ(vutest::MaxDifference(vutest::MagickDecode(ours, "", 8, dir), reference, &why), 0)
+        << why;
   }
   // Sixteen-bit samples from an independent writer.
   std::string deep = dir.Path("deep.ppm");
@@ -192,8 +189,28 @@ TEST(Pnm, InterchangeWithImageMagick) {
   ASSERT_EQ(image.LoadImage(deep.c_str()), 0);
   EXPECT_EQ(image.format, BM_48BIT);
   EXPECT_EQ(image.sampleBits, 16);
-  std::vector<uint8_t> rgb;
-  int width, height;
-  ASSERT_TRUE(vutest::ImageMagickRgb(deep, &rgb, &width, &height));
-  EXPECT_EQ(vutest::RgbBytesTopDown(image), rgb); // GetRGB gives the high bytes
+  // All sixteen bits of every sample.
+  std::string why;
+  EXPECT_EQ(vutest::MaxDifference(vutest::PictureOf(image), vutest::MagickDecode(deep, "", 16, dir),
+                                  &why),
+            0)
+      << why;
+}
+
+TEST(Pnm, DamagedFilesLoadWholeOrLeaveTheImageEmpty) {
+  TempDir dir;
+  uint32_t seed = 200;
+  for (auto [format, type, colors] : {std::tuple{BM_8BIT_GRAY, 5, 256},
+                                      {BM_24BIT, 4, 0},
+                                      {BM_16BIT_GRAY, 5, 0},
+                                      {BM_48BIT, 4, 0}}) {
+    ScopedImage image;
+    ASSERT_EQ(image.AllocateBitmap(7, 5, colors, format), 1);
+    vutest::FillPattern(image, 3);
+    std::string path = dir.Path("seed.pnm");
+    ASSERT_EQ(image.SaveImage(path.c_str(), type, nullptr), 0);
+    vutest::ExpectBothOutcomes(vutest::LoadDamagedCopies(
+        vutest::ReadFileBytes(path), dir.Path("mutant.pnm"), {.rounds = 150, .seed = ++seed},
+        [&](vuImage& loaded) { vutest::ExpectWritesAgain(loaded, dir.Path("again.pnm")); }));
+  }
 }
