@@ -29,8 +29,8 @@ public:
     const int y = int(random_() % unsigned(photo_.height));
     const int x0 = int(random_() % unsigned(photo_.width));
     for (size_t i = 0; i < n; ++i)
-      v[i] = 4 * photo_.Sample(int((x0 + i) % unsigned(photo_.width)), y, 0) +
-             int32_t(random_() % 5) - 2;
+      v[i] =
+          4 * photo_.At(int((x0 + i) % unsigned(photo_.width)), y, 0) + int32_t(random_() % 5) - 2;
     return v;
   }
   std::mt19937& random() { return random_; }
@@ -141,6 +141,8 @@ TEST(WifDsp, RoundingDivisionsMatchThePlainVersion) {
 TEST(WifDsp, ColourAndChromaStepsMatchThePlainVersions) {
   const vuWifDsp& plain = vuWifDspFor(VU_SIMD_PLAIN);
   const wiftest::Picture photo = wiftest::LoadSample("astronaut.ppm");
+  const std::vector<uint8_t> rows = wiftest::CodecRows(photo); // blue, green, red
+  const int64_t rowBytes = wiftest::CodecRowBytes(photo);
   std::mt19937 random(9);
   for (vuSimdLevel level : VectorLevels()) {
     const vuWifDsp& dsp = vuWifDspFor(level);
@@ -148,7 +150,7 @@ TEST(WifDsp, ColourAndChromaStepsMatchThePlainVersions) {
       SCOPED_TRACE(testing::Message() << vuSimdLevelName(level) << " n " << n);
       // Pixels from a photograph row.
       const int y = int(random() % unsigned(photo.height));
-      const uint8_t* pixels = photo.pixels.data() + size_t(y) * photo.RowBytes();
+      const uint8_t* pixels = rows.data() + size_t(y) * size_t(rowBytes);
       for (int plane = 0; plane < 3; ++plane) {
         std::vector<int32_t> out(n), out2(n);
         plain.forwardColour(pixels, n, plane, out.data());

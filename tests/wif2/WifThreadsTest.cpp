@@ -13,8 +13,9 @@ using namespace wiftest;
 namespace {
 
 std::vector<uint8_t> EncodeWith(const Picture& p, const vuWifParams& params, int threads) {
+  const std::vector<uint8_t> rows = CodecRows(p);
   std::vector<uint8_t> out;
-  vuWifEncoder encoder(p.pixels.data(), p.RowBytes(), &out, params);
+  vuWifEncoder encoder(rows.data(), CodecRowBytes(p), &out, params);
   encoder.SetThreads(threads);
   EXPECT_EQ(encoder.EncodeAll(), 0);
   return out;
