@@ -21,11 +21,11 @@ struct ValueOption {
   bool tool;
 };
 const ValueOption kValueOptions[] = {
-    {"--quality", "-q", false},      {"--type", nullptr, false},    {"--to", nullptr, false},
-    {"--output-dir", "-o", false},   {"--bits", nullptr, false},    {"--jobs", "-j", false},
-    {"--reduce", nullptr, false},    {"--colors", nullptr, true},   {"--rotate", nullptr, true},
-    {"--flip", nullptr, true},       {"--crop", nullptr, true},     {"--filter", nullptr, true},
-    {"--brightness", nullptr, true}, {"--contrast", nullptr, true},
+    {"--quality", "-q", false},    {"--type", nullptr, false},      {"--to", nullptr, false},
+    {"--output-dir", "-o", false}, {"--bits", nullptr, false},      {"--jobs", "-j", false},
+    {"--threads", nullptr, false}, {"--reduce", nullptr, false},    {"--colors", nullptr, true},
+    {"--rotate", nullptr, true},   {"--flip", nullptr, true},       {"--crop", nullptr, true},
+    {"--filter", nullptr, true},   {"--brightness", nullptr, true}, {"--contrast", nullptr, true},
 };
 const char* const kToolSwitches[] = {"--gray", "--rgb", "--invert"};
 
@@ -119,6 +119,11 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
         *error = "--jobs must be 1..256: " + value;
         return false;
       }
+    } else if (longName == "--threads") {
+      if (!ParseInt(value, &options->threads) || options->threads < 1 || options->threads > 256) {
+        *error = "--threads must be 1..256: " + value;
+        return false;
+      }
     } else if (longName == "--reduce") {
       options->reduce = value;
     }
@@ -161,6 +166,8 @@ Options (before or after the file names):
   --to EXT            batch: output type by extension or name
   -o, --output-dir D  batch: output folder
   -j, --jobs N        batch: convert N files at once
+  --threads N         WIF: code and decode tiles on N threads (default: one per core, or one
+                      per file when a batch converts several files at once)
   -h, --help          this text
 
 Image tools, applied in the order given before the file is written:

@@ -22,6 +22,7 @@ struct Options {
   int bits = 0; // significant bits of 16-bit samples, 0: as the image says
   std::string reduce = "median-cut";
   int jobs = 1;
+  int threads = 0; // 0: the codec's default
   std::vector<ImageToolRequest> tools;
 };
 

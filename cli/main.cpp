@@ -9,6 +9,7 @@
 #include "cli/Info.h"
 #include "cli/Options.h"
 #include "cli/SaveOptions.h"
+#include "codec/wif2/vuWifThreads.h"
 
 int main(int argc, char** argv) {
   Options options;
@@ -17,6 +18,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vuconvert: %s\nTry 'vuconvert --help'.\n", error.c_str());
     return 2;
   }
+  // Batch jobs already keep the cores busy, one file each.
+  if (options.threads > 0)
+    vuWifSetDefaultThreads(options.threads);
+  else if (options.mode == Options::Mode::Batch && options.jobs > 1)
+    vuWifSetDefaultThreads(1);
   switch (options.mode) {
   case Options::Mode::Help:
     std::fputs(UsageText(), stdout);

@@ -73,6 +73,7 @@ int BmpRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
                 void*) {
   vuInputFile file(fileName);
   if (!file) return -1;
+  file.UseLargeBuffer();
   FILE* stream = file.get();
   BmpHeader h;
   if (ReadHeaders(*this, stream, &h) < 0) return -2;
@@ -159,7 +160,6 @@ int BmpRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
     consumed = ReadRunLength(stream, 4);
   } else {
     std::vector<uint8_t> raw(fileStride);
-    std::vector<uint16_t> values(size_t(width) * 3);
     for (int64_t i = 0; i < height; ++i) {
       int y = static_cast<int>(topDown ? height - 1 - i : i);
       if (std::fread(raw.data(), 1, raw.size(), stream) != raw.size()) return -2;
@@ -170,12 +170,13 @@ int BmpRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
         for (int x = 0; x < width; ++x)
           row[x] = (raw[x / 8] >> (7 - x % 8)) & 1;
         break;
-      case 4:
-        for (int x = 0; x < width; ++x) {
-          values[x] = x % 2 == 0 ? raw[x / 2] >> 4 : raw[x / 2] & 15;
-        }
-        image->accessor->PutRow(y, values.data());
+      case 4: {
+        // Two pixels a byte, high nibble first, as in memory; a spare low nibble stays 0.
+        const int bytes = (width + 1) / 2;
+        std::copy(raw.begin(), raw.begin() + bytes, row);
+        if (width % 2) row[bytes - 1] &= 0xF0;
         break;
+      }
       case 32:
         for (int x = 0; x < width; ++x) {
           for (int k = 0; k < 3; ++k)
@@ -258,6 +259,7 @@ int BmpRW::Write(const char* fileName, vuBitmapInfoHeader*, vuRGBA*, uint8_t*, v
   if (image->header->compression != 0) return -1;
   vuOutputFile file(fileName);
   if (!file) return -1;
+  file.UseLargeBuffer();
   FILE* stream = file.get();
   int colors = image->Colors();
   int tableEntries = bitCount > 8 ? 0 : colors; // 32-bit images count colours but keep no table

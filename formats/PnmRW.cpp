@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "formats/vuFileStreams.h"
+#include "formats/vuRowCopy.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ public:
   explicit SampleScale(int maxval) : maxval_(maxval) {
     top_ = maxval > 255 ? (1 << BitLength(maxval)) - 1 : 255;
   }
+  // True when every sample keeps its value.
+  bool Identity() const { return maxval_ == top_; }
   uint16_t operator()(unsigned v) const {
     if (v > unsigned(maxval_)) v = unsigned(maxval_);
     if (maxval_ == top_) return static_cast<uint16_t>(v);
@@ -70,16 +73,39 @@ int ReadCheckedHeader(FILE* stream, char expectedMagic, int samples, PnmHeader* 
   return 0;
 }
 
-// Reads one row of samples into `row` (file order), scaled.
-bool ReadSamples(FILE* stream, const PnmHeader& header, const SampleScale& scale,
-                 std::vector<uint8_t>& raw, std::vector<uint16_t>& row) {
-  if (std::fread(raw.data(), 1, raw.size(), stream) != raw.size()) return false;
-  if (header.bytesPerSample == 1) {
-    for (size_t i = 0; i < row.size(); ++i)
-      row[i] = scale(raw[i]);
-  } else {
-    for (size_t i = 0; i < row.size(); ++i)
-      row[i] = scale((raw[2 * i] << 8) | raw[2 * i + 1]);
+// Reads the raster into the image: the file's first line is the image's top row. Samples go
+// straight into the rows, whole rows at a time; only a maximum value that needs rescaling takes
+// them one by one.
+bool ReadRaster(FILE* stream, const PnmHeader& header, int samples, vuImage* image) {
+  const SampleScale scale(header.maxval);
+  const int bytes = header.bytesPerSample;
+  const size_t count = size_t(header.width) * samples;
+  const size_t rowBytes = count * bytes;
+  // File order red, green, blue and big-endian samples; rows blue, green, red, little-endian.
+  const int group = samples * bytes;
+  std::vector<uint8_t> raw(scale.Identity() ? 0 : rowBytes);
+  for (int y = header.height - 1; y >= 0; --y) {
+    uint8_t* row = image->Row(y);
+    if (scale.Identity()) {
+      if (std::fread(row, 1, rowBytes, stream) != rowBytes) return false;
+      if (group > 1) vuReverseByteGroups(row, row, size_t(header.width), group);
+      // A damaged file may hold samples past its maximum value: they are taken as the maximum.
+      if (bytes == 2 && header.maxval < 65535)
+        vuClampSamples16(row, count, uint16_t(header.maxval));
+      continue;
+    }
+    if (std::fread(raw.data(), 1, rowBytes, stream) != rowBytes) return false;
+    for (size_t i = 0; i < count; ++i) {
+      const size_t x = i / samples, k = i % samples;
+      const size_t to = x * samples + (samples - 1 - k);
+      if (bytes == 1) {
+        row[to] = static_cast<uint8_t>(scale(raw[i]));
+      } else {
+        const uint16_t v = scale((raw[2 * i] << 8) | raw[2 * i + 1]);
+        row[2 * to] = static_cast<uint8_t>(v);
+        row[2 * to + 1] = static_cast<uint8_t>(v >> 8);
+      }
+    }
   }
   return true;
 }
@@ -96,6 +122,28 @@ void WriteSamples(FILE* stream, const std::vector<uint16_t>& row, int bytesPerSa
     }
   }
   std::fwrite(raw.data(), 1, raw.size(), stream);
+}
+
+// Writes the rows of an 8-bit grey or palette, 24-bit or 48-bit or 16-bit grey image from the top
+// line down, whole rows at a time: the row's bytes reordered into file order, 16-bit samples
+// clamped to `maxval`.
+void WriteRows(FILE* stream, const vuImage& image, int samples, int bytes, int maxval) {
+  const int width = image.Width();
+  const size_t rowBytes = size_t(width) * samples * bytes;
+  std::vector<uint8_t> line(rowBytes);
+  for (int y = image.Height() - 1; y >= 0; --y) {
+    const uint8_t* row = image.Row(y);
+    if (bytes == 2) {
+      std::copy(row, row + rowBytes, line.begin());
+      if (maxval < 65535) vuClampSamples16(line.data(), size_t(width) * samples, uint16_t(maxval));
+      vuReverseByteGroups(line.data(), line.data(), size_t(width), samples * bytes);
+    } else if (samples == 3) {
+      vuReverseByteGroups(row, line.data(), size_t(width), 3);
+    } else {
+      std::copy(row, row + rowBytes, line.begin());
+    }
+    std::fwrite(line.data(), 1, rowBytes, stream);
+  }
 }
 
 // The largest sample value of a 16-bit image: 2^sampleBits - 1 (all 16 bits when unset).
@@ -148,6 +196,7 @@ int PgmRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
                 void*) {
   vuInputFile file(fileName);
   if (!file) return -1;
+  file.UseLargeBuffer();
   PnmHeader header;
   if (ReadCheckedHeader(file.get(), '5', 1, &header) < 0) return -2;
   bool sixteen = header.bytesPerSample == 2;
@@ -157,13 +206,7 @@ int PgmRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
     return -3;
   }
   image->sampleBits = sixteen ? BitLength(header.maxval) : 0;
-  SampleScale scale(header.maxval);
-  std::vector<uint8_t> raw(size_t(header.width) * header.bytesPerSample);
-  std::vector<uint16_t> row(header.width);
-  for (int y = header.height - 1; y >= 0; --y) {
-    if (!ReadSamples(file.get(), header, scale, raw, row)) return -2;
-    image->accessor->PutRow(y, row.data());
-  }
+  if (!ReadRaster(file.get(), header, 1, image)) return -2;
   *count = header.width * header.height * header.bytesPerSample;
   return 0;
 }
@@ -172,6 +215,7 @@ int PpmRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
                 void*) {
   vuInputFile file(fileName);
   if (!file) return -1;
+  file.UseLargeBuffer();
   PnmHeader header;
   if (ReadCheckedHeader(file.get(), '6', 3, &header) < 0) return -2;
   bool sixteen = header.bytesPerSample == 2;
@@ -179,16 +223,7 @@ int PpmRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
     return -3;
   }
   image->sampleBits = sixteen ? BitLength(header.maxval) : 0;
-  SampleScale scale(header.maxval);
-  std::vector<uint8_t> raw(size_t(header.width) * 3 * header.bytesPerSample);
-  std::vector<uint16_t> row(size_t(header.width) * 3);
-  for (int y = header.height - 1; y >= 0; --y) {
-    if (!ReadSamples(file.get(), header, scale, raw, row)) return -2;
-    // The file holds red, green, blue; rows hold blue, green, red.
-    for (size_t i = 0; i < row.size(); i += 3)
-      std::swap(row[i], row[i + 2]);
-    image->accessor->PutRow(y, row.data());
-  }
+  if (!ReadRaster(file.get(), header, 3, image)) return -2;
   *count = 14 + 3 * header.width * header.height * header.bytesPerSample;
   return 0;
 }
@@ -197,10 +232,16 @@ int PgmRW::Write(const char* fileName, vuBitmapInfoHeader*, vuRGBA*, uint8_t*, v
   if (!image->header) return -1;
   vuOutputFile file(fileName);
   if (!file) return -1;
+  file.UseLargeBuffer();
   bool sixteen = image->format == BM_16BIT_GRAY;
   int width = image->Width(), height = image->Height();
   int maxval = sixteen ? SixteenBitMaxval(*image) : 255;
   std::fprintf(file.get(), "P5 %d %d %d\n", width, height, maxval);
+  if (sixteen || image->format == BM_8BIT_GRAY || image->format == BM_8BIT_COLOR) {
+    WriteRows(file.get(), *image, 1, sixteen ? 2 : 1, maxval);
+    return file.Commit() ? 0 : -1;
+  }
+  // Other formats: the accessor's stored sample (an index, a grey level or the red channel).
   std::vector<uint16_t> row(width);
   for (int y = height - 1; y >= 0; --y) {
     for (int x = 0; x < width; ++x) {
@@ -217,10 +258,16 @@ int PpmRW::Write(const char* fileName, vuBitmapInfoHeader*, vuRGBA*, uint8_t*, v
   if (!image->header) return -1;
   vuOutputFile file(fileName);
   if (!file) return -1;
+  file.UseLargeBuffer();
   bool sixteen = image->format == BM_48BIT;
   int width = image->Width(), height = image->Height();
   int maxval = sixteen ? SixteenBitMaxval(*image) : 255;
   std::fprintf(file.get(), "P6 %d %d %d\n", width, height, maxval);
+  if (sixteen || image->format == BM_24BIT) {
+    WriteRows(file.get(), *image, 3, sixteen ? 2 : 1, maxval);
+    return file.Commit() ? 0 : -1;
+  }
+  // Other formats: the accessor's stored samples.
   std::vector<uint16_t> row(size_t(width) * 3);
   for (int y = height - 1; y >= 0; --y) {
     for (int x = 0; x < width; ++x) {

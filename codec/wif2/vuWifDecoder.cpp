@@ -88,6 +88,11 @@ void vuWifDecoder::DecodeInto(int t) {
 
 uint8_t* vuWifDecoder::DecodeAll() {
   if (!buffer_ || !tileDecoder_) return buffer_;
+  const int threads = vuWifThreadsFor(tiling_.count, threads_);
+  if (threads > 1 && DecodeTilesInParallel(threads)) {
+    if (callerBuffer_ && params_.tiled) SmoothSeams();
+    return buffer_;
+  }
   for (int t = 0; t < tiling_.count; ++t) {
     uint8_t marker[kWifChunkMarkerBytes];
     source_->Read(marker, kWifChunkMarkerBytes);
@@ -95,6 +100,52 @@ uint8_t* vuWifDecoder::DecodeAll() {
   }
   if (callerBuffer_ && params_.tiled) SmoothSeams();
   return buffer_;
+}
+
+bool vuWifDecoder::DecodeTilesInParallel(int threads) {
+  // Where each tile's marker should be, from the chunk lengths. The decoder proper never trusts
+  // them: a tile decoded from a start that turns out not to be where the previous tile's data
+  // ended is decoded again in sequence, so the pixels are exactly those of the sequential path.
+  const int count = tiling_.count;
+  std::vector<size_t> marker(static_cast<size_t>(count));
+  std::vector<size_t> end(static_cast<size_t>(count));
+  marker[0] = source_->position;
+  int known = 1;
+  while (known < count) {
+    const size_t at = marker[static_cast<size_t>(known - 1)];
+    if (at + kWifChunkMarkerBytes > source_->size) break;
+    const int64_t length = vuWifChunkLength(source_->data + at);
+    if (length <= kWifChunkMarkerBytes || at + static_cast<size_t>(length) >= source_->size) break;
+    marker[static_cast<size_t>(known++)] = at + static_cast<size_t>(length);
+  }
+  std::vector<std::unique_ptr<vuWifTileDecoder>> extra;
+  std::vector<vuWifTileDecoder*> decoders = {tileDecoder_.get()};
+  try {
+    for (int w = 1; w < vuWifThreadsFor(known, threads); ++w) {
+      extra.push_back(vuWifTileDecoder::Create(params_));
+      decoders.push_back(extra.back().get());
+    }
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  vuWifRunParallel(known, threads, [&](int t, int worker) {
+    vuWifByteSource source = *source_;
+    source.position = marker[static_cast<size_t>(t)] + kWifChunkMarkerBytes;
+    TileRows rows(*tileWriter_, t);
+    decoders[static_cast<size_t>(worker)]->DecodeTile(&source, rows);
+    end[static_cast<size_t>(t)] = source.position;
+  });
+  // The tiles after the first one whose start was wrong, in sequence.
+  int t = 0;
+  while (t + 1 < known && end[static_cast<size_t>(t)] == marker[static_cast<size_t>(t + 1)])
+    ++t;
+  source_->position = end[static_cast<size_t>(t)];
+  for (++t; t < count; ++t) {
+    uint8_t bytes[kWifChunkMarkerBytes];
+    source_->Read(bytes, kWifChunkMarkerBytes);
+    DecodeInto(t);
+  }
+  return true;
 }
 
 int64_t vuWifDecoder::DecodeTile(int k) {

@@ -10,6 +10,7 @@
 #include "codec/wif2/vuBitReader.h"
 #include "codec/wif2/vuWifFormat.h"
 #include "codec/wif2/vuWifParams.h"
+#include "codec/wif2/vuWifThreads.h"
 #include "codec/wif2/vuWifTileDecoder.h"
 #include "codec/wif2/vuWifTileWriter.h"
 
@@ -69,6 +70,9 @@ public:
   // Reads the first chunk's marker: the bytes to wait for before tile 0.
   int64_t FirstChunkLength();
   int TileCount() const { return tiling_.count; }
+  // The number of threads DecodeAll decodes tiles on (default: vuWifDefaultThreads(); 1 decodes
+  // them one after the other). The pixels are the same whatever the number.
+  void SetThreads(int threads) { threads_ = threads < 1 ? 1 : threads; }
 
   // The source of the data (the plug-in moves it as more bytes arrive).
   vuWifByteSource* Source() const { return source_; }
@@ -76,6 +80,9 @@ public:
 private:
   void SmoothSeams();
   void DecodeInto(int t);
+  // Decodes the tiles on several threads, each from the start its chunk lengths give; returns
+  // false (nothing decoded) when it cannot.
+  bool DecodeTilesInParallel(int threads);
 
   vuWifParams params_;
   std::string comment_;
@@ -88,6 +95,7 @@ private:
   bool callerBuffer_ = false;
   std::vector<uint8_t> ownBuffer_;
   int64_t memoryLimit_ = kWifDefaultMemoryLimit;
+  int threads_ = vuWifDefaultThreads();
 };
 
 // Smooths the horizontal seams between tile rows in a decoded buffer: for 8-bit samples (grey
