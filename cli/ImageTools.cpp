@@ -18,20 +18,6 @@ bool ParseNumber(const std::string& text, int* value) {
   return true;
 }
 
-// Makes `image` hold the bitmap of `from` (same pixel format), which is left empty.
-void Adopt(vuImage& image, vuImage& from) {
-  image.Delete();
-  image.header = from.header;
-  image.palette = from.palette;
-  image.bits = from.bits;
-  image.format = from.format;
-  image.accessor = CreateBitmapAccessor(from.format, &image);
-  from.header = nullptr;
-  from.palette = nullptr;
-  from.bits = nullptr;
-  from.Delete();
-}
-
 bool Gray(vuImage& image, std::string* error) {
   // Palette images go through their table's grey; colour through the luminance weights.
   int result;
@@ -97,7 +83,7 @@ bool Colors(vuImage& image, const std::string& value, const Options& options, st
     *error = "out of memory for the colour reduction";
     return false;
   }
-  Adopt(image, *reduced);
+  AdoptBitmap(image, *reduced);
   delete reduced;
   return true;
 }
@@ -169,7 +155,7 @@ bool Crop(vuImage& image, const std::string& value, std::string* error) {
     *error = "out of memory for the crop";
     return false;
   }
-  Adopt(image, part);
+  AdoptBitmap(image, part);
   return true;
 }
 
@@ -258,6 +244,19 @@ bool Tone(vuImage& image, const std::string& name, const std::string& value, std
 }
 
 } // namespace
+
+void AdoptBitmap(vuImage& image, vuImage& from) {
+  image.Delete();
+  image.header = from.header;
+  image.palette = from.palette;
+  image.bits = from.bits;
+  image.format = from.format;
+  image.accessor = CreateBitmapAccessor(from.format, &image);
+  from.header = nullptr;
+  from.palette = nullptr;
+  from.bits = nullptr;
+  from.Delete();
+}
 
 bool CheckImageTools(const Options& options, std::string* error) {
   for (const ImageToolRequest& tool : options.tools) {

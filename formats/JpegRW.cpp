@@ -3,8 +3,9 @@
 // libjpeg's header wants the stdio types declared first.
 #include <cstdio>
 
-#include <jerror.h>
 #include <jpeglib.h>
+// After jpeglib.h, so that the messages of the coders it was built with are declared.
+#include <jerror.h>
 
 #include <algorithm>
 #include <csetjmp>
@@ -27,7 +28,37 @@ struct JpegErrorManager {
   jmp_buf jump;
   bool quiet = false;               // GetInfo shows nothing
   const char* ownMessage = nullptr; // a reason of ours rather than libjpeg's
+  void (*standardEmit)(j_common_ptr, int) = nullptr;
+  char damage[JMSG_LENGTH_MAX] = ""; // the first warning that means the picture is incomplete
 };
+
+// Warnings after which libjpeg goes on with made-up data: the file ended early or its entropy
+// coded data is corrupt. The others (an unknown JFIF revision, a bad ICC profile) leave the
+// picture whole.
+bool MeansDamage(int code) {
+  switch (code) {
+  case JWRN_JPEG_EOF:
+  case JWRN_HIT_MARKER:
+  case JWRN_HUFF_BAD_CODE:
+#if JPEG_LIB_VERSION >= 70 || defined(C_ARITH_CODING_SUPPORTED) || defined(D_ARITH_CODING_SUPPORTED)
+  case JWRN_ARITH_BAD_CODE:
+#endif
+  case JWRN_MUST_RESYNC:
+  case JWRN_EXTRANEOUS_DATA:
+  case JWRN_BOGUS_PROGRESSION:
+  case JWRN_NOT_SEQUENTIAL:
+    return true;
+  default:
+    return false;
+  }
+}
+
+void EmitMessage(j_common_ptr cinfo, int level) {
+  auto* manager = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+  if (level < 0 && manager->damage[0] == '\0' && MeansDamage(cinfo->err->msg_code))
+    (*cinfo->err->format_message)(cinfo, manager->damage);
+  manager->standardEmit(cinfo, level);
+}
 
 void OutputMessage(j_common_ptr cinfo) {
   auto* manager = reinterpret_cast<JpegErrorManager*>(cinfo->err);
@@ -58,6 +89,8 @@ void InstallErrorManager(JpegErrorManager* manager) {
   jpeg_std_error(&manager->pub);
   manager->pub.error_exit = ErrorExit;
   manager->pub.output_message = OutputMessage;
+  manager->standardEmit = manager->pub.emit_message;
+  manager->pub.emit_message = EmitMessage;
 }
 
 // Everything the decoding routine changes lives here, outside the frame that holds the jump
@@ -84,12 +117,22 @@ inline uint8_t InkToLight(int ink, int black, bool inverted) {
   return static_cast<uint8_t>((c * k + 127) / 255);
 }
 
-// Returns 0 (also after a fatal error once the bitmap exists, keeping the rows decoded so far),
-// -1 for colour spaces we do not take, -2 when the file is refused before any pixel, -3 no memory.
+// Returns 0, -1 for colour spaces we do not take, -2 when the file is refused before any pixel or
+// its data is damaged (a fatal error once the bitmap exists, or a warning that libjpeg made up
+// data: the rows decoded so far stay), -3 no memory.
 int DecodeJpeg(FILE* stream, vuImage* image, JpegReadState* s) {
   s->cinfo.err = &s->errors.pub;
   InstallErrorManager(&s->errors);
-  if (setjmp(s->errors.jump)) return s->allocated ? 0 : -2;
+  if (setjmp(s->errors.jump)) {
+    if (s->allocated && s->errors.damage[0] == '\0') {
+      if (s->errors.ownMessage)
+        std::snprintf(s->errors.damage, sizeof s->errors.damage, "%s", s->errors.ownMessage);
+      else
+        (*s->errors.pub.format_message)(reinterpret_cast<j_common_ptr>(&s->cinfo),
+                                        s->errors.damage);
+    }
+    return -2;
+  }
   jpeg_create_decompress(&s->cinfo);
   s->created = true;
   s->cinfo.mem->max_memory_to_use = kMaxLibraryMemory;
@@ -142,7 +185,7 @@ int DecodeJpeg(FILE* stream, vuImage* image, JpegReadState* s) {
     }
   }
   jpeg_finish_decompress(&s->cinfo);
-  return 0;
+  return s->errors.damage[0] ? -2 : 0;
 }
 
 int ReadJpegInfo(FILE* stream, vuFileInfo* info, JpegReadState* s) {
@@ -277,7 +320,8 @@ int JpegRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA*
   JpegReadState state;
   int result = DecodeJpeg(file.get(), image, &state);
   if (state.created) jpeg_destroy_decompress(&state.cinfo);
-  // A refused file leaves the image as it was (libjpeg errors after the bitmap exists return 0).
+  damage = state.errors.damage;
+  // A refused file leaves the image as it was; a damaged one keeps the rows decoded.
   if (result != 0) return result;
   if (count) *count = static_cast<int>(std::min<int64_t>(vuFileSize(file.get()), INT32_MAX));
   return 0;

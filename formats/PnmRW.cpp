@@ -62,12 +62,21 @@ int ReadCheckedHeader(FILE* stream, char expectedMagic, int samples, PnmHeader* 
   } else if (c == EOF || !std::isspace(c)) {
     return -2;
   }
-  // The raster must be there: this also keeps absurd sizes from reaching the allocator.
+  // A raster that ends early is read as far as it goes, but a few bytes claiming a huge picture
+  // are refused before anything is allocated.
   long start = std::ftell(stream);
   int64_t size = vuFileSize(stream);
   int64_t needed = int64_t(header->width) * header->height * samples * header->bytesPerSample;
-  if (start < 0 || size < 0 || size - start < needed) return -2;
+  if (start < 0 || size < 0 || needed > 1024 * (size - start + 1024)) return -2;
   return 0;
+}
+
+// The raster ended while row y was due (rows go from the top, height - 1, down): the rows that
+// came stay, the rest is cleared.
+int MissingRows(std::string* damage, const PnmHeader& header, int y) {
+  *damage = "the data ends in row " + std::to_string(header.height - y) + " of " +
+            std::to_string(header.height);
+  return -2;
 }
 
 // Reads one row of samples into `row` (file order), scaled.
@@ -161,7 +170,7 @@ int PgmRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
   std::vector<uint8_t> raw(size_t(header.width) * header.bytesPerSample);
   std::vector<uint16_t> row(header.width);
   for (int y = header.height - 1; y >= 0; --y) {
-    if (!ReadSamples(file.get(), header, scale, raw, row)) return -2;
+    if (!ReadSamples(file.get(), header, scale, raw, row)) return MissingRows(&damage, header, y);
     image->accessor->PutRow(y, row.data());
   }
   *count = header.width * header.height * header.bytesPerSample;
@@ -183,7 +192,7 @@ int PpmRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
   std::vector<uint8_t> raw(size_t(header.width) * 3 * header.bytesPerSample);
   std::vector<uint16_t> row(size_t(header.width) * 3);
   for (int y = header.height - 1; y >= 0; --y) {
-    if (!ReadSamples(file.get(), header, scale, raw, row)) return -2;
+    if (!ReadSamples(file.get(), header, scale, raw, row)) return MissingRows(&damage, header, y);
     // The file holds red, green, blue; rows hold blue, green, red.
     for (size_t i = 0; i < row.size(); i += 3)
       std::swap(row[i], row[i + 2]);

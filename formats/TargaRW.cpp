@@ -123,9 +123,11 @@ int TargaRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA
   int targetBits = samples * 8;
   if (BitmapAccessor::RowBytes(h.width, targetBits) > kMaxRowBytes) return -2;
   // The file must be able to hold the picture: every run-length packet of at most 1 + 4 bytes
-  // gives at most 128 pixels.
+  // gives at most 128 pixels. An uncompressed file that ends early is read as far as it goes, but
+  // a few bytes claiming a huge picture are refused before anything is allocated.
   int64_t pixels = int64_t(h.width) * h.height;
-  if (runLength_ ? pixels > dataBytes * 128 : pixels * bytesPerPixel_ > dataBytes) return -2;
+  if (runLength_ ? pixels > dataBytes * 128 : pixels * bytesPerPixel_ > 1024 * (dataBytes + 1024))
+    return -2;
 
   if (std::fseek(stream, kHeaderSize + h.idLength, SEEK_SET) != 0) return -2;
   std::vector<uint8_t> map(static_cast<size_t>(mapBytes));
@@ -160,11 +162,9 @@ int TargaRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA
   }
 
   int result = ReadPixels(stream, h);
-  if (result < 0) {
-    image->Delete();
-    return result;
-  }
-  return 0;
+  // A file whose data ends early keeps the rows that came.
+  if (result < 0 && damage.empty()) image->Delete();
+  return result < 0 ? result : 0;
 }
 
 bool TargaRW::NextPixel(FILE* stream, uint8_t* pixel) {
@@ -196,12 +196,17 @@ int TargaRW::ReadPixels(FILE* stream, const TargaHeader& h) {
   packetIsRun_ = false;
   std::vector<uint16_t> row(size_t(width) * samples);
   uint8_t pixel[4] = {0, 0, 0, 0};
+  int rowsRead = 0;
   for (int r : RowOrder(height, (h.descriptor >> 6) & 3)) {
+    bool ended = false;
     for (int i = 0; i < width; ++i) {
-      if (!NextPixel(stream, pixel)) return -2;
       int x = rightToLeft ? width - 1 - i : i;
       uint16_t* out = row.data() + size_t(x) * samples;
-      if (samples == 1) {
+      if (ended || !NextPixel(stream, pixel)) {
+        // The rest of the row the data ended in is cleared.
+        ended = true;
+        std::fill(out, out + samples, 0);
+      } else if (samples == 1) {
         out[0] = pixel[0]; // index or grey level (a grey-and-alpha pixel keeps its grey byte)
       } else if (h.pixelDepth == 16 || h.pixelDepth == 15) {
         Unpack555(pixel[0], pixel[1], out);
@@ -211,6 +216,11 @@ int TargaRW::ReadPixels(FILE* stream, const TargaHeader& h) {
       }
     }
     image->accessor->PutRow(topToBottom ? height - 1 - r : r, row.data());
+    ++rowsRead;
+    if (ended) {
+      damage = "the data ends in row " + std::to_string(rowsRead) + " of " + std::to_string(height);
+      return -2;
+    }
   }
   return 0;
 }

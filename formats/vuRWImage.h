@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "imagelib/vuImage.h"
 
@@ -24,6 +25,10 @@ public:
 
   // Reads the whole file into `image` (through AllocateBitmap); `count` gets the size the format
   // defines. 0 success, -1 cannot open, -2 not valid for the format, -3 no memory.
+  // A file whose data ends early or is damaged gives -2 with `damage` saying what is wrong, and
+  // the image keeps the part that could be decoded (the rest black); the caller decides whether
+  // that part is of use and deletes it otherwise. TIFF files keep such a picture as their result
+  // (0) and say so in `damage` too.
   virtual int Read(const char* fileName, int* count, vuBitmapInfoHeader** header, vuRGBA** palette,
                    uint8_t** bits, void* options) = 0;
   // Writes `image` to a new file. 0 success, -1 failure (no file is left behind).
@@ -54,6 +59,8 @@ public:
   int32_t access; // 3 read and write, 1 read only
   const char* extensions;
   const char* description;
+  // Set by Read: what is missing or damaged in the file's data; empty when it was read whole.
+  std::string damage;
 };
 
 // The size of an open file in bytes (the position is restored), or -1.

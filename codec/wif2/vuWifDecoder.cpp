@@ -88,10 +88,36 @@ void vuWifDecoder::DecodeInto(int t) {
 
 uint8_t* vuWifDecoder::DecodeAll() {
   if (!buffer_ || !tileDecoder_) return buffer_;
+  damage_.clear();
+  const size_t size = source_->size;
+  auto note = [this](const std::string& what) {
+    if (damage_.empty()) damage_ = what;
+  };
   for (int t = 0; t < tiling_.count; ++t) {
+    // Each chunk starts where the previous tile's data ended; its length counts the marker.
+    const size_t chunkStart = source_->position;
+    const std::string tile =
+        "tile " + std::to_string(t + 1) + " of " + std::to_string(tiling_.count);
+    if (chunkStart + kWifChunkMarkerBytes > size) {
+      note("the data ends before " + tile);
+      break;
+    }
     uint8_t marker[kWifChunkMarkerBytes];
     source_->Read(marker, kWifChunkMarkerBytes);
+    const size_t chunkEnd = chunkStart + vuWifChunkLength(marker);
+    const bool markerFound = marker[0] == kWifChunkMarker;
+    if (!markerFound) note("the chunk marker of " + tile + " is missing");
     DecodeInto(t);
+    // A whole tile's data ends exactly where its chunk does.
+    if (source_->position == chunkEnd) continue;
+    if (source_->position > size)
+      note("the data ends inside " + tile);
+    else if (source_->position > chunkEnd)
+      note("the data of " + tile + " runs past its chunk");
+    else
+      note("the data of " + tile + " ends before its chunk");
+    // The next tile starts where the chunk says, if the chunk can be believed.
+    if (markerFound && chunkEnd <= size) source_->position = chunkEnd;
   }
   if (callerBuffer_ && params_.tiled) SmoothSeams();
   return buffer_;

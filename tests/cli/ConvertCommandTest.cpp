@@ -73,7 +73,8 @@ TEST(ConvertCommand, FailuresGiveOneLineAndTheExitStatus) {
   TempDir dir;
   std::string output;
   EXPECT_EQ(Convert(Quote(dir.Path("missing.ppm")) + " " + Quote(dir.Path("x.bmp")), &output), 1);
-  EXPECT_EQ(output, "vuconvert: " + dir.Path("missing.ppm") + ": cannot open the file\n");
+  EXPECT_EQ(output, "vuconvert: " + dir.Path("missing.ppm") +
+                        ": cannot open the file: no such file or directory\n");
   vutest::WriteFileBytes(dir.Path("text.ppm"), {'h', 'i'});
   EXPECT_EQ(Convert(Quote(dir.Path("text.ppm")) + " " + Quote(dir.Path("x.bmp")), &output), 1);
   EXPECT_EQ(output, "vuconvert: " + dir.Path("text.ppm") + ": unknown file type\n");

@@ -53,9 +53,9 @@ TEST(ConvertLibFormats, InfoReportsTheTypes) {
   struct Case {
     const char* file;
     const char* type;
-  } cases[] = {{"i.tif", "Tagged Image File Format (7)"},
-               {"i.jpg", "JPEG (12)"},
-               {"i.png", "Portable Network Graphics (13)"}};
+  } cases[] = {{"i.tif", "Tagged Image File Format (TIF)"},
+               {"i.jpg", "JPEG (JPG)"},
+               {"i.png", "Portable Network Graphics (PNG)"}};
   std::string files;
   for (const Case& c : cases) {
     ASSERT_EQ(Convert(Quote(colour) + " " + Quote(dir.Path(c.file))), 0);

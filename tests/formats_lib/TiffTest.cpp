@@ -110,7 +110,7 @@ TEST(Tiff, WrittenFilesCarryTheTagsAndLayoutOfTheirFormat) {
     ASSERT_EQ(image.SaveImage(path.c_str(), VU_TYPE_TIFF, nullptr), 0);
     TiffFile file(path);
     ASSERT_TRUE(file.tif);
-    EXPECT_EQ(Tag16(file.tif, TIFFTAG_ORIENTATION), ORIENTATION_BOTLEFT);
+    EXPECT_EQ(Tag16(file.tif, TIFFTAG_ORIENTATION), ORIENTATION_TOPLEFT);
     EXPECT_EQ(TagText(file.tif, TIFFTAG_IMAGEDESCRIPTION), "Created By the Tessary");
     EXPECT_EQ(TagText(file.tif, TIFFTAG_DOCUMENTNAME), "TIFFTEST");
     EXPECT_EQ(Tag16(file.tif, TIFFTAG_COMPRESSION), COMPRESSION_NONE);

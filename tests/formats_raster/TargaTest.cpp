@@ -103,12 +103,14 @@ TEST_F(TargaTest, RunPacketsCrossRowEnds) {
   Append(over, {0xFF, 5});
   ScopedImage overrun;
   ASSERT_EQ(Load(overrun, Write("over.tga", over)), 0);
-  // A run-length file that ends early is refused.
+  // A run-length file that ends early is damaged: -2, the rows that came kept, the rest cleared.
   std::vector<uint8_t> shortFile = TgaHeader(11, 3, 2, 8, 0x20);
   Append(shortFile, {0x82, 5});
   ScopedImage truncated;
   EXPECT_EQ(Load(truncated, Write("short.tga", shortFile)), -2);
-  EXPECT_EQ(truncated.header, nullptr);
+  ASSERT_NE(truncated.header, nullptr);
+  EXPECT_EQ(truncated.Row(1)[0], 5);
+  EXPECT_EQ(truncated.Row(0)[1], 0);
 }
 
 TEST_F(TargaTest, RunLengthFormsAreRecognised) {
