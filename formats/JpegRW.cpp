@@ -101,7 +101,65 @@ struct JpegReadState {
   jpeg_progress_mgr progress;
   bool created = false;
   bool allocated = false; // the image holds the picture's bitmap
+  int orientation = 1;    // Exif's, once the picture is decoded
 };
+
+// The orientation (1..8) an Exif block among the saved markers gives, or 1: the way the camera
+// held the picture, which the file's rows do not follow.
+int ExifOrientation(j_decompress_ptr cinfo) {
+  static const uint8_t kExif[6] = {'E', 'x', 'i', 'f', 0, 0};
+  for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
+    if (m->marker != JPEG_APP0 + 1 || m->data_length < 14 || std::memcmp(m->data, kExif, 6) != 0)
+      continue;
+    const uint8_t* tiff = m->data + 6;
+    const size_t size = m->data_length - 6;
+    const bool little = tiff[0] == 'I' && tiff[1] == 'I';
+    if (!little && !(tiff[0] == 'M' && tiff[1] == 'M')) continue;
+    auto u16 = [&](size_t at) -> uint32_t {
+      if (at + 2 > size) return 0;
+      return little ? tiff[at] | (tiff[at + 1] << 8) : (tiff[at] << 8) | tiff[at + 1];
+    };
+    auto u32 = [&](size_t at) -> uint32_t {
+      return little ? u16(at) | (u16(at + 2) << 16) : (u16(at) << 16) | u16(at + 2);
+    };
+    if (u16(2) != 42) continue;
+    const size_t directory = u32(4);
+    const uint32_t entries = u16(directory);
+    for (uint32_t i = 0; i < entries; ++i) {
+      const size_t entry = directory + 2 + 12 * size_t(i);
+      if (entry + 12 > size) break;
+      // Tag 0x0112, one SHORT.
+      if (u16(entry) == 0x0112 && u16(entry + 2) == 3) {
+        uint32_t value = u16(entry + 8);
+        return value >= 1 && value <= 8 ? static_cast<int>(value) : 1;
+      }
+    }
+  }
+  return 1;
+}
+
+// Turns the decoded picture the way its Exif orientation says (as the TIFF reader does with its
+// orientation field); false when memory runs out.
+bool ApplyOrientation(vuImage* image, int orientation) {
+  switch (orientation) {
+  case 2: // mirrored
+    return image->Flip(1) == 1;
+  case 3: // upside down
+    return image->Flip(1) == 1 && image->Flip(0) == 1;
+  case 4: // mirrored upside down
+    return image->Flip(0) == 1;
+  case 5: // the file's rows are the picture's columns, top to bottom
+    return image->Rotate(90) == 1 && image->Flip(1) == 1;
+  case 6: // held turned a quarter to the left: turn the rows a quarter clockwise
+    return image->Rotate(90) == 1;
+  case 7:
+    return image->Rotate(90) == 1 && image->Flip(0) == 1;
+  case 8:
+    return image->Rotate(-90) == 1;
+  default:
+    return true;
+  }
+}
 
 bool FitsModel(int64_t width, int64_t height, int bitCount) {
   if (width < 1 || height < 1 || BitmapAccessor::RowBytes(width, bitCount) > kMaxRowBytes)
@@ -139,7 +197,9 @@ int DecodeJpeg(FILE* stream, vuImage* image, JpegReadState* s) {
   s->progress.progress_monitor = LimitScans;
   s->cinfo.progress = &s->progress;
   jpeg_stdio_src(&s->cinfo, stream);
+  jpeg_save_markers(&s->cinfo, JPEG_APP0 + 1, 0xFFFF);
   jpeg_read_header(&s->cinfo, TRUE);
+  s->orientation = ExifOrientation(&s->cinfo);
 
   J_COLOR_SPACE space = s->cinfo.out_color_space;
   if (space != JCS_GRAYSCALE && space != JCS_RGB && space != JCS_CMYK) return -1;
@@ -196,9 +256,11 @@ int ReadJpegInfo(FILE* stream, vuFileInfo* info, JpegReadState* s) {
   jpeg_create_decompress(&s->cinfo);
   s->created = true;
   jpeg_stdio_src(&s->cinfo, stream);
+  jpeg_save_markers(&s->cinfo, JPEG_APP0 + 1, 0xFFFF);
   jpeg_read_header(&s->cinfo, TRUE);
-  info->width = static_cast<uint16_t>(s->cinfo.image_width);
-  info->height = static_cast<uint16_t>(s->cinfo.image_height);
+  const bool turned = ExifOrientation(&s->cinfo) >= 5;
+  info->width = static_cast<uint16_t>(turned ? s->cinfo.image_height : s->cinfo.image_width);
+  info->height = static_cast<uint16_t>(turned ? s->cinfo.image_width : s->cinfo.image_height);
   info->bitsPerPixel = static_cast<uint8_t>(8 * s->cinfo.num_components);
   return 0;
 }
@@ -321,6 +383,10 @@ int JpegRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA*
   int result = DecodeJpeg(file.get(), image, &state);
   if (state.created) jpeg_destroy_decompress(&state.cinfo);
   damage = state.errors.damage;
+  if ((result == 0 || !damage.empty()) && !ApplyOrientation(image, state.orientation)) {
+    image->Delete();
+    return -3;
+  }
   // A refused file leaves the image as it was; a damaged one keeps the rows decoded.
   if (result != 0) return result;
   if (count) *count = static_cast<int>(std::min<int64_t>(vuFileSize(file.get()), INT32_MAX));
