@@ -15,14 +15,9 @@
 #include "cli/SaveOptions.h"
 #include "cli/TargetQuality.h"
 #include "formats/vuRegistry.h"
+#include "imagelib/vuImageOwner.h"
 
 namespace {
-
-// Deletes the image's storage when the conversion is over.
-struct ImageHolder {
-  vuImage image;
-  ~ImageHolder() { image.Delete(); }
-};
 
 bool Offers(const vuImage& image, int type) {
   std::vector<int> types = vuSaveTypesFor(image.format);
@@ -57,10 +52,9 @@ template <typename Visit> void ForEachSample(vuImage& image, Visit visit) {
 // The 8-bit copy of a 16-bit picture: each sample shifted right by `shift`.
 bool MakeEightBitCopy(vuImage& image, int shift, std::string* error) {
   const bool colour = image.format == BM_48BIT;
-  vuImage copy;
+  vuImageOwner copy;
   if (!copy.AllocateBitmap(image.Width(), image.Height(), colour ? 0 : 256,
                            colour ? BM_24BIT : BM_8BIT_GRAY)) {
-    copy.Delete();
     *error = "out of memory for the 8-bit copy";
     return false;
   }
@@ -71,8 +65,7 @@ bool MakeEightBitCopy(vuImage& image, int shift, std::string* error) {
     for (int i = 0; i < image.Width() * samples; ++i)
       to[i] = static_cast<uint8_t>(std::min(255, from[i] >> shift));
   }
-  copy.sampleBits = 0;
-  AdoptBitmap(image, copy);
+  image.Adopt(copy);
   image.sampleBits = 0;
   return true;
 }
@@ -120,9 +113,8 @@ bool ApplyBits(vuImage& image, const Options& options, const std::string& file,
 
 // 16-bit grey to 16-bit colour, the samples kept.
 bool GreyToColour16(vuImage& image, std::string* error) {
-  vuImage colour;
+  vuImageOwner colour;
   if (!colour.AllocateBitmap(image.Width(), image.Height(), 0, BM_48BIT)) {
-    colour.Delete();
     *error = "out of memory for the colour copy";
     return false;
   }
@@ -132,9 +124,7 @@ bool GreyToColour16(vuImage& image, std::string* error) {
     for (int x = 0; x < image.Width(); ++x)
       to[3 * x] = to[3 * x + 1] = to[3 * x + 2] = from[x];
   }
-  const int bits = image.sampleBits;
-  AdoptBitmap(image, colour);
-  image.sampleBits = bits;
+  image.Adopt(colour); // the samples, and so their significant bits, stay
   return true;
 }
 
@@ -240,8 +230,7 @@ void PrepareForType(vuImage& image, int type) {
 bool ConvertFile(const ConvertJob& job, const Options& options, Failure* failure) {
   failure->file = job.input;
   Messages().Begin(job.input);
-  ImageHolder holder;
-  vuImage& image = holder.image;
+  vuImageOwner image;
   std::string damage;
   int result = ReadImageFile(image, job.inputPath, job.input == "-" ? "" : job.input, &damage);
   if (!damage.empty()) {
@@ -282,10 +271,10 @@ bool ConvertFile(const ConvertJob& job, const Options& options, Failure* failure
   const bool lossy = IsLossyType(job.type);
   double psnr = written.psnr;
   if (options.verbose && lossy && psnr < 0) {
-    ImageHolder decoded;
+    vuImageOwner decoded;
     std::string readDamage;
-    if (ReadImageFile(decoded.image, out.TemporaryPath(), "", &readDamage) == 0)
-      psnr = PictureSnr(image, decoded.image);
+    if (ReadImageFile(decoded, out.TemporaryPath(), "", &readDamage) == 0)
+      psnr = PictureSnr(image, decoded);
   }
   const int64_t raw = RawPictureBytes(image);
   if (lossy && bytes > raw) {

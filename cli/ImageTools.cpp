@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "imagelib/vuImageFilters.h"
+#include "imagelib/vuImageOwner.h"
 #include "quantize/vuQuantizer.h"
 
 namespace {
@@ -74,17 +75,12 @@ bool Colors(vuImage& image, const std::string& value, const Options& options, st
   vuColorReduction method = CR_MEDIAN_CUT;
   if (!ParseColors(value, options, &count, &method, error)) return false;
   vuQuantizer quantizer;
-  vuImage* reduced = quantizer.Quantize(&image, image.Width(), image.Height(), count, method);
+  vuImagePtr reduced(quantizer.Quantize(&image, image.Width(), image.Height(), count, method));
   if (!reduced || !reduced->header) {
-    if (reduced) {
-      reduced->Delete();
-      delete reduced;
-    }
     *error = "out of memory for the colour reduction";
     return false;
   }
-  AdoptBitmap(image, *reduced);
-  delete reduced;
+  image.Adopt(*reduced);
   return true;
 }
 
@@ -155,14 +151,13 @@ bool Crop(vuImage& image, const std::string& value, std::string* error) {
     return false;
   }
   // The user counts rows from the top; the image counts them from the bottom.
-  vuImage part;
+  vuImageOwner part;
   int result = image.SubImage(&part, x, height - y - h, w, h);
   if (result != 1) {
-    part.Delete();
     *error = "out of memory for the crop";
     return false;
   }
-  AdoptBitmap(image, part);
+  image.Adopt(part);
   return true;
 }
 
@@ -328,19 +323,6 @@ bool Tone(vuImage& image, const std::string& name, const std::string& value, std
 }
 
 } // namespace
-
-void AdoptBitmap(vuImage& image, vuImage& from) {
-  image.Delete();
-  image.header = from.header;
-  image.palette = from.palette;
-  image.bits = from.bits;
-  image.format = from.format;
-  image.accessor = CreateBitmapAccessor(from.format, &image);
-  from.header = nullptr;
-  from.palette = nullptr;
-  from.bits = nullptr;
-  from.Delete();
-}
 
 bool CheckImageTools(const Options& options, std::string* error) {
   for (const ImageToolRequest& tool : options.tools) {

@@ -13,6 +13,3 @@ bool CheckImageTools(const Options& options, std::string* error);
 // Applies one tool to the image; false with a reason in `error` when it cannot.
 bool ApplyImageTool(vuImage& image, const ImageToolRequest& tool, const Options& options,
                     std::string* error);
-
-// Makes `image` hold the bitmap of `from` (same pixel format and palette), which is left empty.
-void AdoptBitmap(vuImage& image, vuImage& from);

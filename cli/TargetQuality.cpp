@@ -11,6 +11,7 @@
 #include "cli/FileTypes.h"
 #include "cli/SaveOptions.h"
 #include "formats/vuRegistry.h"
+#include "imagelib/vuImageOwner.h"
 
 namespace {
 
@@ -35,10 +36,9 @@ bool Try(vuImage& image, int type, const Options& options, int quality, bool mea
   trial->bytes = info.st_size;
   trial->psnr = -1;
   if (measurePsnr) {
-    vuImage decoded;
+    vuImageOwner decoded;
     std::string damage;
     if (ReadImageFile(decoded, path, "", &damage) == 0) trial->psnr = PictureSnr(image, decoded);
-    decoded.Delete();
     if (trial->psnr < 0) {
       *error = "cannot read back what was written to measure it";
       return false;

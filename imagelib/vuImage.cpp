@@ -156,17 +156,25 @@ int vuImage::CreateRGBPalette(int count, const vuRGBA* colors) {
   return hPalette ? 1 : 0;
 }
 
-void vuImage::TakeOver(vuImage& temporary, vuBMFormat newFormat) {
-  Delete();
+void vuImage::TakeBlock(vuImage& temporary) {
   header = temporary.header;
   palette = temporary.palette;
   bits = temporary.bits;
-  format = newFormat;
-  accessor = CreateBitmapAccessor(newFormat, this);
   temporary.header = nullptr;
   temporary.palette = nullptr;
   temporary.bits = nullptr;
+}
+
+void vuImage::TakeOver(vuImage& temporary, vuBMFormat newFormat) {
+  Delete();
+  TakeBlock(temporary);
+  format = newFormat;
+  accessor = CreateBitmapAccessor(newFormat, this);
   temporary.Delete();
+}
+
+void vuImage::Adopt(vuImage& from) {
+  if (&from != this) TakeOver(from, from.format);
 }
 
 void vuImage::TakeOverAlternate(vuImage& temporary) {

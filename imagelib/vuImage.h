@@ -2,8 +2,9 @@
 // bytes, plus one spare row), an optional alternate block for the display, a display palette and
 // the accessor for its pixel format.
 //
-// Ownership: the destructor releases nothing. Owners call Delete() before they drop an image;
-// conversions build a new block in a temporary image and move its pointers into the target.
+// Ownership: the destructor releases nothing. Owners call Delete() before they drop an image (or
+// hold it in a vuImageOwner, imagelib/vuImageOwner.h, which does so); conversions build a new
+// block in a temporary image and move it into the target with Adopt. An image is never copied.
 #pragma once
 
 #include <cstdint>
@@ -27,12 +28,19 @@ public:
   vuImage() = default;
   explicit vuImage(const char* fileName);
   ~vuImage() override = default;
+  // Two objects never share a block: move it explicitly with Adopt.
+  vuImage(const vuImage&) = delete;
+  vuImage& operator=(const vuImage&) = delete;
 
   // Storage.
   int AllocateBitmap(int width, int height, int colors, vuBMFormat format);
   int Create(int width, int height, int bitCount, int colors);
   void Delete();
   void FreeBitmap();
+  // Releases this image's storage (as Delete) and takes over the bitmap block and format of
+  // `from` with an accessor of its own; `from` is left empty (Deleted). sampleBits stays as it
+  // is: the caller knows whether the new block holds the same samples.
+  void Adopt(vuImage& from);
 
   // Queries (the image must hold a bitmap).
   int Width() const { return header->width; }
@@ -126,6 +134,9 @@ private:
   void TakeOver(vuImage& temporary, vuBMFormat newFormat);
   // Moves a temporary's bitmap block into the alternate slots.
   void TakeOverAlternate(vuImage& temporary);
+  // Moves a temporary's bitmap block (header, table, rows) into this image's main slots, whose
+  // block must already be released; the temporary keeps everything else.
+  void TakeBlock(vuImage& temporary);
   void AdvanceStream();
 };
 

@@ -2,6 +2,7 @@
 #include <array>
 
 #include "imagelib/vuImage.h"
+#include "imagelib/vuImageOwner.h"
 #include "quantize/vuQuantizer.h"
 
 namespace {
@@ -42,11 +43,8 @@ template <typename Transfer> void ForEachPixel(int width, int height, Transfer t
 
 int vuImage::MakeRGB() {
   if (format == BM_24BIT) return -8;
-  vuImage temporary;
-  if (!temporary.AllocateBitmap(Width(), Height(), 0, BM_24BIT)) {
-    temporary.Delete();
-    return -3;
-  }
+  vuImageOwner temporary;
+  if (!temporary.AllocateBitmap(Width(), Height(), 0, BM_24BIT)) return -3;
   ForEachPixel(Width(), Height(), [&](int x, int y) {
     uint16_t pixel[4] = {0, 0, 0, 0};
     accessor->GetRGB(x, y, pixel);
@@ -63,11 +61,8 @@ int vuImage::Make24Bit() {
 
 int vuImage::MakeGS() {
   if (format == BM_8BIT_GRAY) return -8;
-  vuImage temporary;
-  if (!temporary.AllocateBitmap(Width(), Height(), 256, BM_8BIT_GRAY)) {
-    temporary.Delete();
-    return -3;
-  }
+  vuImageOwner temporary;
+  if (!temporary.AllocateBitmap(Width(), Height(), 256, BM_8BIT_GRAY)) return -3;
   ForEachPixel(Width(), Height(), [&](int x, int y) {
     uint16_t pixel[4] = {0, 0, 0, 0};
     accessor->GetGray(x, y, pixel);
@@ -79,12 +74,9 @@ int vuImage::MakeGS() {
 
 int vuImage::Make8Bit() {
   if (Depth() != 24) return -1;
-  vuImage temporary;
+  vuImageOwner temporary;
   temporary.Create(Width(), Height(), 8, 256);
-  if (!temporary.header) {
-    temporary.Delete();
-    return -3;
-  }
+  if (!temporary.header) return -3;
   for (int y = 0; y < Height(); ++y) {
     const uint8_t* source = Row(y);
     uint8_t* target = temporary.Row(y);
@@ -116,12 +108,9 @@ int vuImage::MakeGrayScale() {
 
 int vuImage::MakeLinearGray() {
   if (Depth() != 8) return -8;
-  vuImage temporary;
+  vuImageOwner temporary;
   temporary.Create(Width(), Height(), 8, 256);
-  if (!temporary.header) {
-    temporary.Delete();
-    return -3;
-  }
+  if (!temporary.header) return -3;
   std::array<uint8_t, 256> red;
   for (int i = 0; i < 256; ++i)
     red[i] = TableEntry(*this, i).red;
@@ -193,12 +182,9 @@ int vuImage::CreateAlternateImage(vuBMFormat altFormat) {
     if (made) CreateRGBPalette(256, altPalette);
     return made;
   }
-  vuImage temporary;
+  vuImageOwner temporary;
   int colors = altFormat == BM_24BIT ? Colors() : (altFormat == BM_8BIT_GRAY ? 256 : 0);
-  if (!temporary.AllocateBitmap(Width(), Height(), colors, altFormat)) {
-    temporary.Delete();
-    return 0;
-  }
+  if (!temporary.AllocateBitmap(Width(), Height(), colors, altFormat)) return 0;
   ForEachPixel(Width(), Height(), [&](int x, int y) {
     uint16_t pixel[4] = {0, 0, 0, 0};
     if (altFormat == BM_24BIT)
@@ -211,7 +197,6 @@ int vuImage::CreateAlternateImage(vuBMFormat altFormat) {
   });
   TakeOverAlternate(temporary);
   if (altFormat == BM_8BIT_GRAY) CreateRGBPalette(256, altPalette);
-  temporary.Delete();
   return 1;
 }
 
@@ -224,10 +209,9 @@ int vuImage::CreateAlt16bitImage(int shift, int topBit) {
     altFormat = BM_8BIT_GRAY;
   else
     return -2;
-  vuImage temporary;
+  vuImageOwner temporary;
   if (!temporary.AllocateBitmap(Width(), Height(), altFormat == BM_24BIT ? Colors() : 256,
                                 altFormat)) {
-    temporary.Delete();
     return 0;
   }
   int samples = altFormat == BM_24BIT ? 3 : 1;
@@ -241,6 +225,5 @@ int vuImage::CreateAlt16bitImage(int shift, int topBit) {
   });
   TakeOverAlternate(temporary);
   if (altFormat == BM_8BIT_GRAY) CreateRGBPalette(256, altPalette);
-  temporary.Delete();
   return 1;
 }

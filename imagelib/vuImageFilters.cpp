@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imagelib/vuImage.h"
+#include "imagelib/vuImageOwner.h"
 #include "imagelib/vuImageFilters.h"
 
 // Coefficients row by row from the top line of the neighbourhood (the row above, since rows count
@@ -116,12 +117,9 @@ int vuImage::Filter(int index) {
   if (depth != 8 && depth != 24) return 1; // other depths are left as they are
   const vuFilterKernel& kernel = vuFilterKernels[index];
   const int width = Width(), height = Height();
-  vuImage temporary;
+  vuImageOwner temporary;
   temporary.Create(width, height, depth, 256);
-  if (!temporary.header) {
-    temporary.Delete();
-    return -3;
-  }
+  if (!temporary.header) return -3;
   // Straight on the rows: the neighbours are the clamped pixels GetColor would read, each channel
   // filtered on its own, so the result is the pixel-by-pixel one.
   const int bytes = depth / 8;
@@ -129,7 +127,6 @@ int vuImage::Filter(int index) {
   try {
     columns.resize(static_cast<size_t>(width) * 3);
   } catch (const std::bad_alloc&) {
-    temporary.Delete();
     return -3;
   }
   for (int x = 0; x < width; ++x) {

@@ -5,14 +5,14 @@
 #include <new>
 
 #include "imagelib/vuImage.h"
+#include "imagelib/vuImageOwner.h"
 
 int vuImage::Rotate(int angle) {
   // Only quarter turns are offered; anything else leaves the picture as it is.
   if (!header || (angle != 90 && angle != -90)) return 0;
   const int width = Width(), height = Height();
-  vuImage temporary;
+  vuImageOwner temporary;
   if (!temporary.AllocateBitmap(height, width, Colors(), format)) {
-    temporary.Delete();
     return -3; // the picture stays as it was
   }
   std::memcpy(temporary.palette, palette,
@@ -29,13 +29,7 @@ int vuImage::Rotate(int angle) {
   }
   // Same format: the accessor stays, only the block changes.
   FreeBitmap();
-  header = temporary.header;
-  palette = temporary.palette;
-  bits = temporary.bits;
-  temporary.header = nullptr;
-  temporary.palette = nullptr;
-  temporary.bits = nullptr;
-  temporary.Delete();
+  TakeBlock(temporary);
   return 1;
 }
 
@@ -119,11 +113,8 @@ int vuImage::ZoomImage(int newWidth, int newHeight) {
   const int width = Width(), height = Height();
   int colorCount = Colors();
   if (colorCount == 0 && depth != 24) colorCount = 1 << depth;
-  vuImage temporary;
-  if (!temporary.AllocateBitmap(newWidth, newHeight, colorCount, format)) {
-    temporary.Delete();
-    return 0;
-  }
+  vuImageOwner temporary;
+  if (!temporary.AllocateBitmap(newWidth, newHeight, colorCount, format)) return 0;
   std::memcpy(temporary.palette, palette,
               4 * size_t(std::min(TableEntries(), temporary.TableEntries())));
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imagelib/vuImage.h"
+#include "imagelib/vuImageOwner.h"
 
 namespace {
 
@@ -122,11 +123,9 @@ int vuImage::Resample(int newWidth, int newHeight) {
   }
   // The intermediate rows hold new width x old height floats a channel.
   if (int64_t(newWidth) * Height() * channels * 4 > kMaxBitmapBlockBytes) return -3;
-  vuImage temporary;
-  if (!temporary.AllocateBitmap(newWidth, newHeight, format == BM_8BIT_GRAY ? 256 : 0, format)) {
-    temporary.Delete();
+  vuImageOwner temporary;
+  if (!temporary.AllocateBitmap(newWidth, newHeight, format == BM_8BIT_GRAY ? 256 : 0, format))
     return -3;
-  }
   if (format == BM_8BIT_GRAY)
     std::memcpy(temporary.palette, palette, 4 * size_t(std::min(256, TableEntries())));
   const int bits = wide && sampleBits >= 8 && sampleBits <= 16 ? sampleBits : wide ? 16 : 8;
@@ -136,11 +135,8 @@ int vuImage::Resample(int newWidth, int newHeight) {
     else
       ResamplePlanes<uint8_t>(*this, temporary, channels, 255.0f);
   } catch (const std::bad_alloc&) {
-    temporary.Delete();
     return -3;
   }
-  const int32_t keptBits = sampleBits;
-  TakeOver(temporary, format);
-  sampleBits = keptBits;
+  Adopt(temporary); // the samples keep their significant bits
   return 1;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "imagelib/vuImage.h"
+#include "imagelib/vuImageOwner.h"
 
 namespace vutest {
 
@@ -45,12 +46,7 @@ std::string ConvertPath();
 std::string Quote(const std::string& text);
 
 // An image that calls Delete() when it goes out of scope.
-struct ScopedImage : vuImage {
-  ScopedImage() = default;
-  ~ScopedImage() override { Delete(); }
-  ScopedImage(const ScopedImage&) = delete;
-  ScopedImage& operator=(const ScopedImage&) = delete;
-};
+using ScopedImage = vuImageOwner;
 
 // Fills an image of any format with a deterministic pattern through its accessor.
 void FillPattern(vuImage& image, uint32_t seed = 1);
