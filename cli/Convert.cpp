@@ -259,8 +259,7 @@ bool ConvertFile(const ConvertJob& job, const Options& options, Failure* failure
   if (!out.Prepare(job.output, options.force, &failure->reason)) return false;
   QualityTrial written;
   if (options.targetSize || options.targetPsnr) {
-    if (!WriteForTarget(image, job.type, options, out.TemporaryPath(), &written,
-                        &failure->reason))
+    if (!WriteForTarget(image, job.type, options, out.TemporaryPath(), &written, &failure->reason))
       return false;
   } else if (!WriteImage(image, job.type, options, 0, out.TemporaryPath(), &failure->reason)) {
     return false;
@@ -287,7 +286,8 @@ bool ConvertFile(const ConvertJob& job, const Options& options, Failure* failure
   if (!out.Commit(&failure->reason)) return false;
   if (options.verbose) {
     int quality = written.quality;
-    if (quality == 0 && lossy) quality = options.quality ? options.quality : job.type == VU_TYPE_WIF ? 50 : 80;
+    if (quality == 0 && lossy)
+      quality = options.quality ? options.quality : job.type == VU_TYPE_WIF ? 50 : 80;
     std::fprintf(stderr, "vuconvert: %s: %s\n", job.output.c_str(),
                  FiguresText(bytes, image, lossy ? psnr : -1, lossy ? quality : 0).c_str());
   }

@@ -21,7 +21,8 @@ double PictureSnr(vuImage& original, vuImage& decoded) {
   const int samples = wide ? (original.format == BM_48BIT ? 3 : 1) : 3;
   const int bits = wide && original.sampleBits >= 8 && original.sampleBits <= 16
                        ? original.sampleBits
-                       : wide ? 16 : 8;
+                   : wide ? 16
+                          : 8;
   const double peak = double((1 << bits) - 1);
   double sum = 0;
   for (int y = 0; y < original.Height(); ++y) {

@@ -87,8 +87,7 @@ bool Colors(vuImage& image, const std::string& value, const Options& options, st
 // Quarter turns clockwise (0..3) for an angle in degrees.
 bool ParseRotate(const std::string& value, int* quarters, std::string* error) {
   int angle = 0;
-  if (!ParseNumber(value, &angle) || angle % 90 != 0 || angle == 0 || angle < -270 ||
-      angle > 270) {
+  if (!ParseNumber(value, &angle) || angle % 90 != 0 || angle == 0 || angle < -270 || angle > 270) {
     *error = "--rotate takes 90 (clockwise), 180, 270 or -90, not \"" + value + "\"";
     return false;
   }
@@ -230,12 +229,13 @@ bool ParseSize(const std::string& name, const std::string& value, int width, int
   bool good = x != std::string::npos && x + 1 <= value.size();
   if (good) {
     std::string a = value.substr(0, x), b = value.substr(x + 1);
-    good = (!a.empty() || !b.empty()) && (a.empty() || (ParseNumber(a, &w) && w >= 1 && w <= 65535)) &&
+    good = (!a.empty() || !b.empty()) &&
+           (a.empty() || (ParseNumber(a, &w) && w >= 1 && w <= 65535)) &&
            (b.empty() || (ParseNumber(b, &h) && h >= 1 && h <= 65535));
   }
   if (!good) {
-    *error = "--resize takes WIDTHxHEIGHT (1..65535 each; one may be left out), not \"" + value +
-             "\"";
+    *error =
+        "--resize takes WIDTHxHEIGHT (1..65535 each; one may be left out), not \"" + value + "\"";
     return false;
   }
   *newWidth = w ? w : std::max(1, static_cast<int>((int64_t(width) * h + height / 2) / height));
@@ -243,16 +243,15 @@ bool ParseSize(const std::string& name, const std::string& value, int width, int
   return true;
 }
 
-bool Resize(vuImage& image, const std::string& name, const std::string& value,
-            std::string* error) {
+bool Resize(vuImage& image, const std::string& name, const std::string& value, std::string* error) {
   int width = 0, height = 0;
   if (!ParseSize(name, value, image.Width(), image.Height(), &width, &height, error)) return false;
   // Resampling mixes neighbouring pixels, which colour indexes cannot be: palette and 1-bit
   // pictures become grey or 24-bit colour first.
   if (image.format == BM_1BIT || image.format == BM_4BIT || image.format == BM_8BIT_COLOR ||
       image.format == BM_16BIT_COLOR) {
-    int converted = image.IsGrayScale() && image.format != BM_16BIT_COLOR ? image.MakeGS()
-                                                                          : image.MakeRGB();
+    int converted =
+        image.IsGrayScale() && image.format != BM_16BIT_COLOR ? image.MakeGS() : image.MakeRGB();
     if (converted < 0) {
       *error = "cannot convert the picture for --" + name;
       return false;
@@ -260,8 +259,8 @@ bool Resize(vuImage& image, const std::string& name, const std::string& value,
   }
   int result = image.Resample(width, height);
   if (result != 1) {
-    *error = result == -3 ? "out of memory for --" + name + " to " + std::to_string(width) +
-                                " x " + std::to_string(height)
+    *error = result == -3 ? "out of memory for --" + name + " to " + std::to_string(width) + " x " +
+                                std::to_string(height)
                           : "--" + name + " cannot resample this picture";
     return false;
   }
@@ -282,8 +281,8 @@ bool ParseTone(const std::string& name, const std::string& value, int* amount, s
 void ToneChannels(vuImage& image, int amount, bool brightness) {
   uint8_t curve[256];
   for (int c = 0; c < 256; ++c)
-    curve[c] = static_cast<uint8_t>(brightness ? vuToneBrightness(c, amount)
-                                               : vuToneContrast(c, amount));
+    curve[c] =
+        static_cast<uint8_t>(brightness ? vuToneBrightness(c, amount) : vuToneContrast(c, amount));
   const int bytesPerPixel = image.Depth() / 8;
   for (int y = 0; y < image.Height(); ++y) {
     uint8_t* row = image.Row(y);
@@ -367,7 +366,8 @@ bool ApplyImageTool(vuImage& image, const ImageToolRequest& tool, const Options&
   }
   if (tool.name == "brightness" || tool.name == "contrast")
     return Tone(image, tool.name, tool.value, error);
-  if (tool.name == "resize" || tool.name == "scale") return Resize(image, tool.name, tool.value, error);
+  if (tool.name == "resize" || tool.name == "scale")
+    return Resize(image, tool.name, tool.value, error);
   *error = "unknown image tool --" + tool.name;
   return false;
 }

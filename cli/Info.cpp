@@ -70,9 +70,8 @@ void ClassicHeaderFacts(const std::string& fileName, std::vector<Fact>* facts) {
   facts->push_back(YesNo("colour", "colour", h.color != 0, "yes", "no (grey)"));
   facts->push_back(Text("filters", "filters",
                         std::string(fiveThree ? "5/3, raster" : "9/7, blocked") + " scans"));
-  facts->push_back(Text("levels", "",
-                        std::to_string(h.levels) + " (coarse " + std::to_string(h.coarseLevels) +
-                            ")"));
+  facts->push_back(Text(
+      "levels", "", std::to_string(h.levels) + " (coarse " + std::to_string(h.coarseLevels) + ")"));
   facts->push_back(Number("", "levels", h.levels));
   facts->push_back(Number("", "coarseLevels", h.coarseLevels));
   facts->push_back(Number("quantizer base", "quantizerBase", h.quantizerBase));
@@ -120,9 +119,9 @@ void WifHeaderFacts(const std::string& fileName, std::vector<Fact>* facts) {
   facts->push_back(Number("sample bytes", "sampleBytes", p.sampleBytes));
   facts->push_back(Number("significant bits", "significantBits", p.significantBits));
   facts->push_back(YesNo("fast mode", "fast", p.fastFilter != 0, "yes", "no"));
-  facts->push_back(Text("tiles", "", p.tiled ? std::to_string(p.tileWidth) + " x " +
-                                                   std::to_string(p.tileHeight)
-                                             : "no"));
+  facts->push_back(
+      Text("tiles", "",
+           p.tiled ? std::to_string(p.tileWidth) + " x " + std::to_string(p.tileHeight) : "no"));
   facts->push_back(YesNo("", "tiled", p.tiled != 0, "", ""));
   if (p.tiled) {
     facts->push_back(Number("", "tileWidth", p.tileWidth));
@@ -135,7 +134,8 @@ void WifHeaderFacts(const std::string& fileName, std::vector<Fact>* facts) {
 // The extension of a type, as the file names it when it is one of the type's, else the type's
 // first; upper case.
 std::string ExtensionFor(const vuRWImage& reader, const std::string& fileName) {
-  std::string own = TypeFromFileName(fileName) == reader.typeId ? fileName.substr(fileName.rfind('.') + 1) : "";
+  std::string own =
+      TypeFromFileName(fileName) == reader.typeId ? fileName.substr(fileName.rfind('.') + 1) : "";
   std::string list = reader.extensions;
   std::string extension = own.empty() ? list.substr(0, list.find('|')) : own;
   for (char& c : extension)

@@ -67,8 +67,7 @@ const OptionSpec kOptions[] = {
      "failing."},
 
     {"--to", nullptr, "EXT", false, Group::Batch, "Output type, by extension or name."},
-    {"--output-dir", "-o", "DIR", false, Group::Batch,
-     "Output folder, made when missing."},
+    {"--output-dir", "-o", "DIR", false, Group::Batch, "Output folder, made when missing."},
     {"--jobs", "-j", "N", false, Group::Batch, "Convert N files at once."},
     {"--suffix-collisions", nullptr, nullptr, false, Group::Batch,
      "When two inputs would make the same output name, write NAME-2.EXT, NAME-3.EXT ... "
@@ -85,8 +84,7 @@ const OptionSpec kOptions[] = {
      "256)."},
     {"--rotate", nullptr, "ANGLE", true, Group::Tools,
      "Rotate by 90 (clockwise), 180, 270 or -90 degrees."},
-    {"--flip", nullptr, "h|v", true, Group::Tools,
-     "Mirror left-right (h) or top-bottom (v)."},
+    {"--flip", nullptr, "h|v", true, Group::Tools, "Mirror left-right (h) or top-bottom (v)."},
     {"--crop", nullptr, "X,Y,W,H", true, Group::Tools,
      "Cut out W x H pixels at X, Y counted from the top-left corner."},
     {"--resize", nullptr, "WxH", true, Group::Tools,
@@ -125,7 +123,10 @@ bool ParseSize(const std::string& text, int64_t* bytes) {
   char* end = nullptr;
   double value = std::strtod(text.c_str(), &end);
   std::string suffix = end;
-  double factor = suffix.empty() ? 1 : suffix == "k" || suffix == "K" ? 1e3 : suffix == "M" ? 1e6 : 0;
+  double factor = suffix.empty()                   ? 1
+                  : suffix == "k" || suffix == "K" ? 1e3
+                  : suffix == "M"                  ? 1e6
+                                                   : 0;
   if (factor == 0 || !(value > 0) || value * factor > 1e12) return false;
   *bytes = static_cast<int64_t>(std::llround(value * factor));
   return *bytes >= 1;

@@ -96,7 +96,8 @@ bool OutputFile::Prepare(const std::string& output, bool force, std::string* err
     target_ = output;
     temporary_ = TemporaryFolder() + "/vuconvert-XXXXXX";
     if (!MakeUniqueFile(&temporary_)) {
-      *error = "cannot create a temporary file in " + TemporaryFolder() + ": " + SystemReason(errno);
+      *error =
+          "cannot create a temporary file in " + TemporaryFolder() + ": " + SystemReason(errno);
       temporary_.clear();
       return false;
     }
@@ -138,12 +139,12 @@ bool OutputFile::Prepare(const std::string& output, bool force, std::string* err
     *error = folder.string() + " is not a folder";
     return false;
   }
-  std::string pattern = copy_ ? TemporaryFolder() + "/vuconvert-XXXXXX"
-                              : (folder / ("." + target.filename().string() + ".vuconvert-XXXXXX"))
-                                    .string();
+  std::string pattern =
+      copy_ ? TemporaryFolder() + "/vuconvert-XXXXXX"
+            : (folder / ("." + target.filename().string() + ".vuconvert-XXXXXX")).string();
   if (!MakeUniqueFile(&pattern)) {
-    *error = "cannot create a file in the folder " +
-             (copy_ ? TemporaryFolder() : folder.string()) + ": " + SystemReason(errno);
+    *error = "cannot create a file in the folder " + (copy_ ? TemporaryFolder() : folder.string()) +
+             ": " + SystemReason(errno);
     return false;
   }
   temporary_ = pattern;

@@ -22,7 +22,8 @@ bool MakeSaveOptions(int type, const vuImage& image, const Options& options, int
     if (quality != 0) wif->quality = quality;
     // Significant bits matter for 16-bit samples only; --bits has set the image's own.
     const bool wide = image.format == BM_48BIT || image.format == BM_16BIT_GRAY;
-    wif->significantBits = wide && image.sampleBits >= 8 && image.sampleBits <= 16 ? image.sampleBits : 0;
+    wif->significantBits =
+        wide && image.sampleBits >= 8 && image.sampleBits <= 16 ? image.sampleBits : 0;
     wif->fastMode = options.fast ? 1 : 0;
     wif->largeImage = options.tiles ? 1 : 0;
     *record = wif;

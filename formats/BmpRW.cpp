@@ -169,7 +169,7 @@ int BmpRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
       int y = static_cast<int>(topDown ? height - 1 - i : i);
       if (std::fread(raw.data(), 1, raw.size(), stream) != raw.size()) {
         // The rows that came stay; the rest is cleared.
-        damage = "the data ends in row " + std::to_string(i + 1) + " of " + std::to_string(height);
+        damage = vuDataEndsInRow(i + 1, height);
         return -2;
       }
       consumed += fileStride;
@@ -217,7 +217,7 @@ int64_t BmpRW::ReadRunLength(FILE* stream, int bitsPerPixel) {
   // rows are missing.
   auto ended = [&]() {
     if (y >= height || (y == height - 1 && x >= width)) return consumed;
-    damage = "the data ends in row " + std::to_string(y + 1) + " of " + std::to_string(height);
+    damage = vuDataEndsInRow(y + 1, height);
     return consumed;
   };
   while (y < height) {

@@ -308,8 +308,7 @@ int GifRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
   // Rows the data does not reach keep their cleared contents.
   int rowsRead = 0;
   if (ReadRaster(stream, width, height, interlaced, colors, &rowsRead) < 0) {
-    damage = "the data ends in row " + std::to_string(rowsRead + 1) + " of " +
-             std::to_string(height);
+    damage = vuDataEndsInRow(rowsRead + 1, height);
     return -2;
   }
   return 0;

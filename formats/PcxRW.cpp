@@ -149,7 +149,7 @@ int PcxRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
   }
   if (ended_) {
     // The row the data ended in is kept as far as it came.
-    damage = "the data ends in row " + std::to_string(row) + " of " + std::to_string(height);
+    damage = vuDataEndsInRow(row, height);
     return -2;
   }
   return 0;

@@ -197,6 +197,9 @@ int ReadPng(const char* fileName, int* count, vuImage* image, std::string& damag
   int decodedResult = DecodePng(file.get(), &state, &decoded);
   if (decodedResult != 0) state.messages.Show();
   if (decodedResult < 0) return -2;
+  // 8-bit grey images carry their full grey table, as every other reader gives them (a writer
+  // such as BMP stores the table the image has).
+  if (decoded.format == BM_8BIT_GRAY) decoded.colors = 256;
   if (!image->AllocateBitmap(decoded.width, decoded.height, decoded.colors, decoded.format))
     return -3;
   if (decoded.format == BM_8BIT_COLOR)

@@ -76,8 +76,7 @@ int ReadCheckedHeader(FILE* stream, char expectedMagic, int samples, PnmHeader* 
 // The raster ended while row y was due (rows go from the top, height - 1, down): the rows that
 // came stay, the rest is cleared.
 int MissingRows(std::string* damage, const PnmHeader& header, int y) {
-  *damage = "the data ends in row " + std::to_string(header.height - y) + " of " +
-            std::to_string(header.height);
+  *damage = vuDataEndsInRow(header.height - y, header.height);
   return -2;
 }
 
@@ -152,12 +151,11 @@ int ReadOtherForm(vuRWImage& rw, FILE* stream, char kind, int* count) {
   if (start < 0 || size < 0 || needed > 1024 * (size - start + 1024)) return -2;
 
   vuImage* image = rw.image;
-  vuBMFormat format = bitmap      ? BM_1BIT
+  vuBMFormat format = bitmap         ? BM_1BIT
                       : samples == 3 ? (sixteen ? BM_48BIT : BM_24BIT)
                                      : (sixteen ? BM_16BIT_GRAY : BM_8BIT_GRAY);
-  if (!image->AllocateBitmap(header.width, header.height, bitmap ? 2 : samples == 1 && !sixteen ? 256 : 0,
-                             format))
-    return -3;
+  const int colors = bitmap ? 2 : (samples == 1 && !sixteen ? 256 : 0);
+  if (!image->AllocateBitmap(header.width, header.height, colors, format)) return -3;
   if (bitmap) {
     image->palette[0] = vuRGBA{255, 255, 255, 0};
     image->palette[1] = vuRGBA{0, 0, 0, 0};
@@ -245,7 +243,8 @@ int PgmRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
                 void*) {
   vuInputFile file(fileName);
   if (!file) return -1;
-  if (char kind = OtherForm(file.get(), "124")) return ReadOtherForm(*this, file.get(), kind, count);
+  if (char kind = OtherForm(file.get(), "124"))
+    return ReadOtherForm(*this, file.get(), kind, count);
   PnmHeader header;
   if (ReadCheckedHeader(file.get(), '5', 1, &header) < 0) return -2;
   bool sixteen = header.bytesPerSample == 2;

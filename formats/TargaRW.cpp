@@ -218,7 +218,7 @@ int TargaRW::ReadPixels(FILE* stream, const TargaHeader& h) {
     image->accessor->PutRow(topToBottom ? height - 1 - r : r, row.data());
     ++rowsRead;
     if (ended) {
-      damage = "the data ends in row " + std::to_string(rowsRead) + " of " + std::to_string(height);
+      damage = vuDataEndsInRow(rowsRead, height);
       return -2;
     }
   }

@@ -355,8 +355,7 @@ int ReadScanlines(TiffSession& session, const TiffFields& f, vuImage* image, std
   // A damaged strip part-way down keeps the rows before it, with libtiff's word on why.
   if (rowsRead < f.height) {
     session.messages.Show();
-    *damage = "the data ends in row " + std::to_string(rowsRead + 1) + " of " +
-              std::to_string(f.height);
+    *damage = vuDataEndsInRow(rowsRead + 1, f.height);
   }
   if (bpp == 16 && f.photometric == PHOTOMETRIC_MINISWHITE) InvertMinIsWhite16(image, orOfValues);
   return 0;

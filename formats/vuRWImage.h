@@ -65,3 +65,7 @@ public:
 
 // The size of an open file in bytes (the position is restored), or -1.
 int64_t vuFileSize(FILE* stream);
+
+// The damage text of a file whose data ends while row `row` (counted from 1, in the order the
+// file gives its rows) of `height` is due.
+std::string vuDataEndsInRow(int64_t row, int64_t height);

@@ -25,7 +25,7 @@ double Lanczos(double x) {
 // For every output position along one axis: the source positions it takes (clamped to the
 // picture, so the border repeats) and their weights, which add up to 1.
 struct Taps {
-  std::vector<int> start;     // first entry of position i in `source` and `weight`
+  std::vector<int> start; // first entry of position i in `source` and `weight`
   std::vector<int> source;
   std::vector<float> weight;
 };

@@ -2,9 +2,12 @@
 // picture without reading or writing outside the buffers.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <random>
 
 #include "WifTestSupport.h"
+#include "formats/vuRWImage.h"
 
 using namespace wiftest;
 
@@ -125,5 +128,66 @@ TEST(WifHostile, MutatedFilesNeverCrash) {
       }
     }
     DecodeAnything(file);
+  }
+}
+
+// The reader tells a whole file from a damaged one: a file that ends early, a missing chunk
+// marker or a tile whose data does not fill its chunk exactly give -2 with the reason, and the
+// image keeps what could be decoded.
+TEST(WifHostile, DamageIsReportedAndThePartThatCameIsKept) {
+  vutest::TempDir dir;
+  const std::vector<uint8_t> file = SmallFile(true, false, true); // 300 x 280: 2 x 2 tiles
+  auto read = [&](const std::vector<uint8_t>& bytes, std::string* damage, vuImage& image) {
+    const std::string path = dir.Path("t.wif");
+    vutest::WriteFileBytes(path, bytes);
+    std::unique_ptr<vuRWImage> reader(image.CreateRWImage(1));
+    int count = 0;
+    int result =
+        reader->Read(path.c_str(), &count, &image.header, &image.palette, &image.bits, nullptr);
+    *damage = reader->damage;
+    return result;
+  };
+  std::string damage;
+  vutest::ScopedImage whole;
+  ASSERT_EQ(read(file, &damage, whole), 0);
+  EXPECT_EQ(damage, "");
+
+  // The chunk offsets, from the markers.
+  std::vector<size_t> chunks;
+  for (size_t at = 40 + (file[36] | (file[37] << 8)) - 40; at < file.size();
+       at += vuWifChunkLength(&file[at]))
+    chunks.push_back(at);
+  ASSERT_EQ(chunks.size(), 4u);
+
+  // The header alone: nothing decoded, the picture allocated and black.
+  vutest::ScopedImage headerOnly;
+  EXPECT_EQ(read({file.begin(), file.begin() + long(chunks[0])}, &damage, headerOnly), -2);
+  EXPECT_EQ(damage, "the data ends before tile 1 of 4");
+  ASSERT_NE(headerOnly.header, nullptr);
+  EXPECT_EQ(headerOnly.Row(0)[0] | headerOnly.Row(279)[899], 0);
+
+  // Cut inside tile 3: tiles 1 and 2 (the first tile row, rows 0..255) decode as in the whole
+  // file; tile 4 is never decoded.
+  vutest::ScopedImage cut;
+  EXPECT_EQ(read({file.begin(), file.begin() + long(chunks[2] + 40)}, &damage, cut), -2);
+  EXPECT_EQ(damage, "the data ends inside tile 3 of 4");
+  for (int y = 0; y < 250; y += 7)
+    ASSERT_EQ(std::memcmp(cut.Row(y), whole.Row(y), 900), 0) << y;
+  EXPECT_EQ(cut.Row(279)[899], 0);
+
+  std::vector<uint8_t> noMarker = file;
+  noMarker[chunks[1]] = 'X';
+  vutest::ScopedImage a;
+  EXPECT_EQ(read(noMarker, &damage, a), -2);
+  EXPECT_EQ(damage, "the chunk marker of tile 2 of 4 is missing");
+
+  // A chunk length that does not match its tile's data, either way.
+  for (int change : {+4, -4}) {
+    std::vector<uint8_t> moved = file;
+    vuWifWriteChunkMarker(&moved[chunks[0]], vuWifChunkLength(&file[chunks[0]]) + change);
+    vutest::ScopedImage b;
+    EXPECT_EQ(read(moved, &damage, b), -2) << change;
+    EXPECT_EQ(damage, change > 0 ? "the data of tile 1 of 4 ends before its chunk"
+                                 : "the data of tile 1 of 4 runs past its chunk");
   }
 }
