@@ -4,6 +4,10 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
+# Compiler cache when there is one: rebuilds, and several checkouts of the same tree, share work.
+CCACHE     := $(shell command -v ccache 2>/dev/null)
+CMAKE_LAUNCHER := $(if $(CCACHE),-DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
+export CCACHE_BASEDIR := $(CURDIR)
 
 .PHONY: all deps build demo test test-asan bench clean
 
@@ -13,7 +17,7 @@ deps:
 	scripts/install-deps
 
 build: deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_LAUNCHER)
 	cmake --build $(BUILD) -j $(JOBS)
 
 demo: build
@@ -24,7 +28,8 @@ test: build
 
 # The library and converter tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVU_SANITIZE=ON -DVU_BUILD_BENCH=OFF
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVU_SANITIZE=ON -DVU_BUILD_BENCH=OFF \
+	  $(CMAKE_LAUNCHER)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)

@@ -11,7 +11,7 @@
 #include "cli/FileTypes.h"
 #include "cli/Messages.h"
 #include "cli/OutputFile.h"
-#include "codec/classic/vuClassicWif.h"
+#include "codec/vuClassicWif.h"
 #include "codec/wif2/vuWifFormat.h"
 #include "formats/vuRWImage.h"
 #include "formats/vuRegistry.h"
@@ -93,7 +93,7 @@ void WifHeaderFacts(const std::string& fileName, std::vector<Fact>* facts) {
   if (!file) return;
   uint8_t header[kWifHeaderBytes];
   size_t got = std::fread(header, 1, sizeof header, file);
-  if (got < 4 || std::memcmp(header, "WIF2", 4) != 0) {
+  if (!vuWifIsWif2(header, got)) {
     std::fclose(file);
     ClassicHeaderFacts(fileName, facts);
     return;

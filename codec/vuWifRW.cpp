@@ -4,7 +4,7 @@
 #include <new>
 #include <vector>
 
-#include "codec/classic/vuClassicWif.h"
+#include "codec/vuClassicWif.h"
 #include "codec/wif2/vuWifDecoder.h"
 #include "codec/wif2/vuWifEncoder.h"
 #include "formats/vuFileStreams.h"
@@ -36,8 +36,9 @@ int vuWifRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA
                   void*) {
   vuInputFile file(fileName);
   if (!file) return -1;
-  char magic[4] = {};
-  if (std::fread(magic, 1, 4, file.get()) != 4 || std::memcmp(magic, "WIF2", 4) != 0) {
+  uint8_t magic[4] = {};
+  const size_t gotMagic = std::fread(magic, 1, 4, file.get());
+  if (!vuWifIsWif2(magic, gotMagic)) {
     std::rewind(file.get());
     return ReadClassic(file.get(), count);
   }
@@ -46,14 +47,13 @@ int vuWifRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA
   if (bytes.size() < kWifHeaderBytes) return -2;
   vuWifByteSource source{bytes.data(), bytes.size(), 0};
   vuWifDecoder decoder;
+  decoder.SetMemoryLimit(kMaxBitmapBlockBytes);
   const int created = decoder.Create(&source);
   if (created != 0) return created;
   const vuWifParams& p = decoder.Params();
   const vuBMFormat format = FormatFor(p);
   const int bitCount = (p.colour ? 24 : 8) * p.sampleBytes;
-  if (BitmapAccessor::RowBytes(p.width, bitCount) > kMaxRowBytes) return -2;
-  const int64_t stride = BitmapAccessor::Stride(p.width, bitCount);
-  if (stride * (int64_t(p.height) + 1) + 40 + 4 * 256 > kMaxBitmapBlockBytes) return -2;
+  if (!BitmapAccessor::FitsModel(p.width, p.height, bitCount)) return -2;
   image->AllocateBitmap(p.width, p.height, p.colour ? 0 : 256, format);
   if (!image->header) return -3;
   if (p.sampleBytes == 2) image->sampleBits = p.significantBits;
@@ -175,7 +175,7 @@ int vuWifRW::GetInfo(const char* fileName, vuFileInfo* info) {
   if (!file) return -1;
   uint8_t header[kWifHeaderBytes];
   const size_t got = std::fread(header, 1, kWifHeaderBytes, file.get());
-  if (got < 4 || std::memcmp(header, "WIF2", 4) != 0) {
+  if (!vuWifIsWif2(header, got)) {
     std::rewind(file.get());
     return GetInfoClassic(file.get(), info);
   }

@@ -161,13 +161,6 @@ bool ApplyOrientation(vuImage* image, int orientation) {
   }
 }
 
-bool FitsModel(int64_t width, int64_t height, int bitCount) {
-  if (width < 1 || height < 1 || BitmapAccessor::RowBytes(width, bitCount) > kMaxRowBytes)
-    return false;
-  int64_t stride = BitmapAccessor::Stride(static_cast<int>(width), bitCount);
-  return 40 + 1024 + stride * (height + 1) <= kMaxBitmapBlockBytes;
-}
-
 // Adobe's CMYK files hold inverted inks (255: no ink); others hold the inks themselves.
 inline uint8_t InkToLight(int ink, int black, bool inverted) {
   int c = inverted ? ink : 255 - ink;
@@ -204,12 +197,12 @@ int DecodeJpeg(FILE* stream, vuImage* image, JpegReadState* s) {
   J_COLOR_SPACE space = s->cinfo.out_color_space;
   if (space != JCS_GRAYSCALE && space != JCS_RGB && space != JCS_CMYK) return -1;
   bool grey = space == JCS_GRAYSCALE;
-  if (!FitsModel(s->cinfo.image_width, s->cinfo.image_height, grey ? 8 : 24)) return -2;
+  if (!BitmapAccessor::FitsModel(s->cinfo.image_width, s->cinfo.image_height, grey ? 8 : 24)) return -2;
   jpeg_start_decompress(&s->cinfo);
   int width = static_cast<int>(s->cinfo.output_width);
   int height = static_cast<int>(s->cinfo.output_height);
   int components = s->cinfo.output_components;
-  if (!FitsModel(width, height, grey ? 8 : 24) || components != (grey               ? 1
+  if (!BitmapAccessor::FitsModel(width, height, grey ? 8 : 24) || components != (grey               ? 1
                                                                  : space == JCS_RGB ? 3
                                                                                     : 4))
     return -2;
@@ -382,7 +375,9 @@ int JpegRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA*
   JpegReadState state;
   int result = DecodeJpeg(file.get(), image, &state);
   if (state.created) jpeg_destroy_decompress(&state.cinfo);
-  damage = state.errors.damage;
+  // Damage is news only about a picture: a file refused before its bitmap existed leaves the
+  // image as it was.
+  damage = state.allocated ? state.errors.damage : "";
   if ((result == 0 || !damage.empty()) && !ApplyOrientation(image, state.orientation)) {
     image->Delete();
     return -3;

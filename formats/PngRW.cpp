@@ -47,13 +47,6 @@ struct PngReadState {
   }
 };
 
-bool FitsModel(int64_t width, int64_t height, int bitCount) {
-  if (width < 1 || height < 1 || BitmapAccessor::RowBytes(width, bitCount) > kMaxRowBytes)
-    return false;
-  int64_t stride = BitmapAccessor::Stride(static_cast<int>(width), bitCount);
-  return 40 + 1024 + stride * (height + 1) <= kMaxBitmapBlockBytes;
-}
-
 inline uint32_t Sample16(const uint8_t* p) {
   return (uint32_t(p[0]) << 8) | p[1];
 }
@@ -130,7 +123,7 @@ int DecodePng(FILE* stream, PngReadState* s, Decoded* d) {
                  : d->format == BM_48BIT      ? 48
                  : d->format == BM_16BIT_GRAY ? 16
                                               : 8;
-  if (!FitsModel(width, height, bitCount)) png_error(s->png, "Image too large");
+  if (!BitmapAccessor::FitsModel(width, height, bitCount)) png_error(s->png, "Image too large");
   png_set_interlace_handling(s->png);
   png_read_update_info(s->png, s->info);
   d->width = static_cast<int>(width);

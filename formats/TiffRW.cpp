@@ -128,14 +128,6 @@ bool ReadFields(TIFF* tif, TiffFields* f) {
   return true;
 }
 
-// True when the picture fits the data model (row and block limits) at this depth.
-bool FitsModel(int64_t width, int64_t height, int bitCount) {
-  if (width < 1 || height < 1 || BitmapAccessor::RowBytes(width, bitCount) > kMaxRowBytes)
-    return false;
-  int64_t stride = BitmapAccessor::Stride(static_cast<int>(width), bitCount);
-  return 40 + 1024 + stride * (height + 1) <= kMaxBitmapBlockBytes;
-}
-
 // The layouts the scanline path stores directly; everything else goes through libtiff's RGBA
 // interface.
 bool ScanlineLayout(const TiffFields& f) {
@@ -321,7 +313,7 @@ int ReadScanlines(TiffSession& session, const TiffFields& f, vuImage* image, std
     format = BM_48BIT;
     break;
   }
-  if (!FitsModel(f.PictureWidth(), f.PictureHeight(), bpp)) return -2;
+  if (!BitmapAccessor::FitsModel(f.PictureWidth(), f.PictureHeight(), bpp)) return -2;
   tmsize_t lineSize = TIFFScanlineSize(session.tif);
   if (lineSize <= 0 || (int64_t(f.width) * bpp + 7) / 8 > lineSize) return -2;
   std::vector<uint8_t> line(static_cast<size_t>(lineSize));
@@ -373,7 +365,7 @@ int ReadThroughRgba(TiffSession& session, const TiffFields& f, vuImage* image) {
   // The raster comes in file order; rows are placed by the file's orientation like scanlines.
   rgba.req_orientation = rgba.orientation;
   int result = 0;
-  if (!FitsModel(f.PictureWidth(), f.PictureHeight(), 24) ||
+  if (!BitmapAccessor::FitsModel(f.PictureWidth(), f.PictureHeight(), 24) ||
       int64_t(f.width) * f.height * 4 > kMaxBitmapBlockBytes) {
     result = -2;
   } else {

@@ -44,11 +44,3 @@ void vuRWImage::WriteLong(FILE* stream, int32_t value) const {
 std::string vuDataEndsInRow(int64_t row, int64_t height) {
   return "the data ends in row " + std::to_string(row) + " of " + std::to_string(height);
 }
-
-int64_t vuFileSize(FILE* stream) {
-  long position = std::ftell(stream);
-  if (position < 0 || std::fseek(stream, 0, SEEK_END) != 0) return -1;
-  long size = std::ftell(stream);
-  std::fseek(stream, position, SEEK_SET);
-  return size;
-}

@@ -1,19 +1,13 @@
-// Base class of every file-format reader/writer, and what a reader reports about a file.
+// Base class of every file-format reader/writer.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
+#include "formats/vuFileInfo.h"
 #include "imagelib/vuImage.h"
 
-// What a reader tells about a file without decoding its pixels.
-struct vuFileInfo {
-  uint16_t width = 0;
-  uint16_t height = 0;
-  uint8_t bitsPerPixel = 0; // 1, 4, 8, 16, 24, 32 or 48 as the file says
-  uint32_t fileSize = 0;
-};
 
 class vuRWImage : public vuObject {
 public:
@@ -26,9 +20,9 @@ public:
   // Reads the whole file into `image` (through AllocateBitmap); `count` gets the size the format
   // defines. 0 success, -1 cannot open, -2 not valid for the format, -3 no memory.
   // A file whose data ends early or is damaged gives -2 with `damage` saying what is wrong, and
-  // the image keeps the part that could be decoded (the rest black); the caller decides whether
-  // that part is of use and deletes it otherwise. TIFF files keep such a picture as their result
-  // (0) and say so in `damage` too.
+  // the image keeps the part that could be decoded (the rest black): a caller of Read decides
+  // whether that part is of use (LoadImage deletes it). TIFF files keep such a picture as their
+  // result (0) and say so in `damage` too.
   virtual int Read(const char* fileName, int* count, vuBitmapInfoHeader** header, vuRGBA** palette,
                    uint8_t** bits, void* options) = 0;
   // Writes `image` to a new file. 0 success, -1 failure (no file is left behind).
@@ -62,9 +56,6 @@ public:
   // Set by Read: what is missing or damaged in the file's data; empty when it was read whole.
   std::string damage;
 };
-
-// The size of an open file in bytes (the position is restored), or -1.
-int64_t vuFileSize(FILE* stream);
 
 // The damage text of a file whose data ends while row `row` (counted from 1, in the order the
 // file gives its rows) of `height` is due.

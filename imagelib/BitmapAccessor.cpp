@@ -9,6 +9,12 @@ int64_t BitmapAccessor::RowBytes(int64_t width, int bitCount) {
   return (width * bitCount + 7) / 8;
 }
 
+bool BitmapAccessor::FitsModel(int64_t width, int64_t height, int bitCount) {
+  if (width < 1 || height < 1 || RowBytes(width, bitCount) > kMaxRowBytes) return false;
+  int64_t stride = Stride(static_cast<int>(width), bitCount);
+  return 40 + 4 * 256 + stride * (height + 1) <= kMaxBitmapBlockBytes;
+}
+
 int BitmapAccessor::Stride(int width, int bitCount) {
   // The row byte count is kept as a signed 16-bit value; AllocateBitmap refuses rows that do not
   // fit, so this never wraps for an allocated image.

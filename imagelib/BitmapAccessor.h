@@ -37,6 +37,10 @@ public:
   static int Stride(int width, int bitCount);
   // The row's byte count before padding, in 64 bits (to check it against the data model).
   static int64_t RowBytes(int64_t width, int bitCount);
+  // True when a picture of this size and depth fits the data model: its rows within the row
+  // limit and its block, with a full 256-entry colour table, within the block limit. Readers ask
+  // before they decode, so that a file past the limits is refused as bad data, not as no memory.
+  static bool FitsModel(int64_t width, int64_t height, int bitCount);
 
   vuImage* owner;
   int samples;

@@ -3,7 +3,6 @@
 
 #include "imagelib/vuImage.h"
 #include "imagelib/vuImageOwner.h"
-#include "quantize/vuQuantizer.h"
 
 namespace {
 
@@ -162,18 +161,6 @@ int vuImage::ApplyColorMap() {
     });
   }
   return 1;
-}
-
-int vuImage::Create8bitColor(int colors, vuColorReduction method) {
-  if (!header) return 0;
-  vuQuantizer quantizer;
-  vuImage* reduced = quantizer.Quantize(this, Width(), Height(), colors, method);
-  if (!reduced) return 0;
-  int made = reduced->header ? 1 : 0;
-  if (made) TakeOverAlternate(*reduced);
-  reduced->Delete(); // only its accessor is left
-  delete reduced;
-  return made;
 }
 
 int vuImage::CreateAlternateImage(vuBMFormat altFormat) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "imagelib/vuImage.h"
 #include "quantize/vuQuantizerParts.h"
 
 namespace {
@@ -143,7 +142,7 @@ void vuQuantizer::BestQuantization() {
 
   // 6. The table back in 0..255, channel k in byte k.
   for (int i = 0; i < colours; ++i) {
-    auto* entry = reinterpret_cast<uint8_t*>(&result->palette[i]);
+    auto* entry = reinterpret_cast<uint8_t*>(&resultTable[i]);
     for (int k = 0; k < 3; ++k)
       entry[k] = static_cast<uint8_t>(table[3 * i + k] * 255 / maxval);
     entry[3] = 0;
@@ -157,7 +156,7 @@ void vuQuantizer::FastQuantization() {
     table[i][0] = ((i & 0xE0) * 255 + 112) / 224;
     table[i][1] = ((i & 0x1C) * 2040 + 112) / 224;
     table[i][2] = ((i & 3) * 16320 + 96) / 192;
-    auto* entry = reinterpret_cast<uint8_t*>(&result->palette[i]);
+    auto* entry = reinterpret_cast<uint8_t*>(&resultTable[i]);
     for (int k = 0; k < 3; ++k)
       entry[k] = static_cast<uint8_t>(table[i][k]);
     entry[3] = 0;

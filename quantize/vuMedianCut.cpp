@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "imagelib/vuImage.h"
 #include "quantize/vuQuantizerParts.h"
 
 namespace {
@@ -209,7 +208,7 @@ void vuQuantizer::MedianCut() {
   tableAxes.clear();
   coloursMade = 0;
   for (ColourBox* box = usedBoxes; box; box = box->next) {
-    auto* entry = reinterpret_cast<uint8_t*>(&result->palette[coloursMade]);
+    auto* entry = reinterpret_cast<uint8_t*>(&resultTable[coloursMade]);
     for (int k = 0; k < 3; ++k) {
       int v = ((box->minimum[k] + box->maximum[k]) * 8) / 2;
       tableAxes.push_back(v);

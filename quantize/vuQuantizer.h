@@ -7,6 +7,10 @@
 //
 // One object serves one Quantize call. Its big tables live on the heap, so the object itself is
 // small enough for the stack.
+//
+// The quantizer works on bare rows (Reduce) and knows nothing of images. The two Quantize
+// overloads that make images belong to the image model, which implements them on top of Reduce
+// (quantize/vuImageQuantize.cpp).
 #pragma once
 
 #include <cstdint>
@@ -40,6 +44,18 @@ public:
   vuBMINFO* Quantize(const uint8_t* sourceRows, int width, int height, int colors,
                      vuColorReduction method);
 
+  // The core on bare rows: reduces `height` rows of `width` 24-bit pixels, `sourceStride` bytes
+  // apart, into 8-bit rows of `resultRows` (`resultStride` bytes apart) and their colour table
+  // (room for TableEntriesFor(colors, method) entries). N <= 0 means 256. Quick dither (and an
+  // unknown method) leaves the result as it is. Returns the number of colours made; when memory
+  // runs short the result stays as far as it got.
+  int Reduce(const uint8_t* sourceRows, int64_t sourceStride, int width, int height, int colors,
+             vuColorReduction method, vuRGBA* table, uint8_t* resultRows, int64_t resultStride);
+  // The colour count a request for N colours comes to (an 8-bit index addresses at most 256).
+  static int NormalisedColours(int colors);
+  // The table entries a result of N colours holds: the fast method always makes its full table.
+  static int TableEntriesFor(int colors, vuColorReduction method);
+
   // How many colours the last run produced.
   int ColorsMade() const { return coloursMade; }
 
@@ -66,7 +82,7 @@ private:
   // Loads source row y into a working row of 3 x width integers.
   void LoadRow(int y, std::vector<int>& row) const;
   const uint8_t* SourceRow(int y) const { return source + int64_t(y) * sourceStride; }
-  uint8_t* ResultRow(int y) const;
+  uint8_t* ResultRow(int y) const { return resultRows + int64_t(y) * resultStride; }
 
   ColourBox* freeBoxes = nullptr;
   ColourBox* usedBoxes = nullptr;
@@ -76,8 +92,9 @@ private:
   int32_t height = 0;
   const uint8_t* source = nullptr;
   int64_t sourceStride = 0;
-  vuImage* sourceImage = nullptr;
-  vuImage* result = nullptr;
+  vuRGBA* resultTable = nullptr;
+  uint8_t* resultRows = nullptr;
+  int64_t resultStride = 0;
   int32_t colours = 256;
   std::vector<int32_t> diffusion; // 4 x 512 shares
   int32_t coloursMade = 0;

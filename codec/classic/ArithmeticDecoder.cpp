@@ -3,6 +3,8 @@
 #include "codec/classic/BitReader.h"
 #include "codec/classic/SymbolModel.h"
 
+namespace vu::classic {
+
 ArithmeticDecoder::ArithmeticDecoder(SymbolModel* model, BitReader* reader)
     : model(model), reader(reader) {
   // After the byte-level skip to a marker, the reader's partly used byte is stale.
@@ -43,3 +45,5 @@ int ArithmeticDecoder::DecodeSymbol() {
   model->Update(index);
   return character;
 }
+
+} // namespace vu::classic

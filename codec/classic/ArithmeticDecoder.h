@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace vu::classic {
+
 class BitReader;
 class SymbolModel;
 
@@ -26,3 +28,5 @@ public:
   int32_t high = kTop;
   int32_t value = 0;
 };
+
+} // namespace vu::classic

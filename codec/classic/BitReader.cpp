@@ -1,5 +1,7 @@
 #include "codec/classic/BitReader.h"
 
+namespace vu::classic {
+
 namespace {
 constexpr size_t kFileBufferBytes = 64 * 1024;
 }
@@ -20,3 +22,5 @@ bool ClassicFileSource::Refill() {
   end_ = fread(buffer_.data(), 1, buffer_.size(), stream_);
   return end_ > 0;
 }
+
+} // namespace vu::classic

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+namespace vu::classic {
+
 // Bytes in order; Get() answers -1 past the end.
 class ClassicByteSource {
 public:
@@ -99,3 +101,5 @@ private:
   int pastEnd_ = 0;
   bool failed_ = false;
 };
+
+} // namespace vu::classic

@@ -1,7 +1,6 @@
 #include "codec/classic/ClassicHeader.h"
 
 #include "codec/classic/ClassicLayout.h"
-#include "imagelib/vuTypes.h"
 
 namespace {
 
@@ -86,17 +85,10 @@ int CheckClassicHeader(const ClassicHeader& header) {
   // More levels than the picture needs only pad it: an encoder may go a little beyond the
   // picture (a 1 x 1 picture with 3 levels is padded to 8 x 8), but a padded picture that is
   // both more than 16 times the picture and larger than 256 x 256 is no real file.
-  ClassicLayout layout(header.width, header.height, header.levels);
+  vu::classic::ClassicLayout layout(header.width, header.height, header.levels);
   int64_t paddedArea = 4 * layout.halfWidth * layout.halfHeight;
   int64_t area = int64_t(header.width) * header.height;
   if (paddedArea > 16 * area && paddedArea > 65536) return -2;
-
-  // The destination image must fit the image model.
-  int bitCount = (header.color ? 24 : 8) * sampleBytes;
-  int64_t rowBytes = (int64_t(header.width) * bitCount + 7) / 8;
-  if (rowBytes > kMaxRowBytes) return -2;
-  int64_t stride = (rowBytes + 3) / 4 * 4;
-  if (stride * (header.height + 1) + 40 + 4 * 256 > kMaxBitmapBlockBytes) return -2;
   return 0;
 }
 

@@ -59,7 +59,7 @@ int ReadClassicHeader(FILE* stream, ClassicHeader* header);
 // Checks the values the decoder cannot work with: 0 when it can decode the file, else -2 (zero
 // width or height, levels of 0 or more than the picture size allows, a sample-bytes value other
 // than 0, 1, 2 from revision 4.7 on, more than 16 sample bits, a data offset inside the header
-// block, a row longer than the image model holds).
+// block). Whether the picture fits an image is for the caller that makes one to ask.
 int CheckClassicHeader(const ClassicHeader& header);
 
 // Where the data area starts, from the first 14 bytes of a stream (what a streaming client has

@@ -1,5 +1,7 @@
 #include "codec/classic/ClassicLayout.h"
 
+namespace vu::classic {
+
 namespace {
 
 // Halves `size` `levels` times rounding up, then doubles levels - 1 times.
@@ -86,3 +88,5 @@ void ClassicUndoPrediction(int32_t* values, int64_t width, int64_t height) {
     }
   }
 }
+
+} // namespace vu::classic

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace vu::classic {
+
 struct ClassicLayout {
   ClassicLayout(int width, int height, int levels);
 
@@ -100,3 +102,5 @@ void ClassicPlaceDetail(const ClassicLayout& layout, bool raster, ClassicBand ba
 // Undoes the lowest-band prediction over a width x height block, row by row (the first entry is
 // left as it is). 32-bit arithmetic that wraps on hostile values.
 void ClassicUndoPrediction(int32_t* values, int64_t width, int64_t height);
+
+} // namespace vu::classic

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace vu::classic {
+
 namespace {
 
 int Clamp(int value, int high) {
@@ -66,3 +68,5 @@ void ClassicOutput::WriteRow(int channel, int64_t row, const float* values) cons
     }
   }
 }
+
+} // namespace vu::classic

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+namespace vu::classic {
+
 struct ClassicOutput {
   uint8_t* bits = nullptr;
   int64_t stride = 0; // bytes from one row to the next
@@ -23,3 +25,5 @@ struct ClassicOutput {
   // Converts and writes the first `width` values of an output row.
   void WriteRow(int channel, int64_t row, const float* values) const;
 };
+
+} // namespace vu::classic

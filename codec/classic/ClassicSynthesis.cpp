@@ -5,6 +5,8 @@
 #include <new>
 #include <vector>
 
+namespace vu::classic {
+
 namespace {
 
 // The printed six-decimal values: the decoders that made these files used exactly these.
@@ -165,3 +167,5 @@ int ClassicFinalSynthesis(const ClassicLayout& layout, const ClassicFilter& filt
   }
   return 0;
 }
+
+} // namespace vu::classic

@@ -13,6 +13,8 @@
 
 #include "codec/classic/ClassicLayout.h"
 
+namespace vu::classic {
+
 struct ClassicFilter {
   int evenCount; // taps at distances 0 .. evenCount - 1 for outputs at even positions
   int oddCount;  // taps at distances 0 .. oddCount - 1 for outputs at odd positions
@@ -50,3 +52,5 @@ using ClassicRowSink = std::function<void(int64_t row, const float* values)>;
 int ClassicFinalSynthesis(const ClassicLayout& layout, const ClassicFilter& filter, float step,
                           const float* lowQuarter, const int8_t* hl, const int8_t* lh,
                           const int8_t* hh, const ClassicRowSink& sink);
+
+} // namespace vu::classic

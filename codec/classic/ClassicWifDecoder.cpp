@@ -7,6 +7,8 @@
 #include "codec/classic/RiceDecoder.h"
 #include "codec/classic/StageDecoder.h"
 
+namespace vu::classic {
+
 namespace {
 
 // Working memory of a decode: the expanse and the low-quarter plane (4 bytes a coefficient) and
@@ -264,3 +266,5 @@ int ClassicWifDecoder::Decode(ClassicByteSource& source) {
   }
   return 0;
 }
+
+} // namespace vu::classic

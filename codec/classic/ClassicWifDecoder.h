@@ -22,6 +22,8 @@
 #include "codec/classic/ClassicOutput.h"
 #include "codec/classic/SymbolModel.h"
 
+namespace vu::classic {
+
 // The three detail planes of the finest level beside the low-quarter plane.
 struct QuadBuf {
   int64_t halfWidth = 0;
@@ -102,3 +104,5 @@ private:
   ClassicOutput output_;
   int nextPass_ = 0;
 };
+
+} // namespace vu::classic

@@ -4,6 +4,8 @@
 
 #include "codec/classic/BitReader.h"
 
+namespace vu::classic {
+
 namespace {
 
 // 0, 1, 2, 3, 4 ... -> 0, -1, 1, -2, 2 ...
@@ -79,3 +81,5 @@ int DecodeRiceValues(int32_t* list, int64_t count, BitReader& reader) {
   std::memcpy(list + offset, scratch, static_cast<size_t>(rest) * sizeof(int32_t));
   return 0;
 }
+
+} // namespace vu::classic

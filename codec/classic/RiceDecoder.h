@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace vu::classic {
+
 class BitReader;
 
 // Most digits a tiny-value group may spell, including those after its sixteenth stop digit.
@@ -15,3 +17,5 @@ int DecodeRiceGroup(BitReader& reader, int32_t* values);
 
 // Fills `count` entries of `list`: whole groups, the last one cut to what is left. 0 or -2.
 int DecodeRiceValues(int32_t* list, int64_t count, BitReader& reader);
+
+} // namespace vu::classic

@@ -6,6 +6,8 @@
 #include "codec/classic/BitReader.h"
 #include "codec/classic/SymbolModel.h"
 
+namespace vu::classic {
+
 namespace {
 constexpr int kMaxValueBits = 31;
 }
@@ -69,3 +71,5 @@ int DecodeLevels(int32_t* list, int64_t listSize, int64_t start, int64_t end, in
   }
   return 0;
 }
+
+} // namespace vu::classic

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace vu::classic {
+
 class ArithmeticDecoder;
 
 // Decodes stages into list[0..listSize). With start < end the first stage is start..end-1 and
@@ -18,3 +20,5 @@ int DecodeLevels(int32_t* list, int64_t listSize, int64_t start, int64_t end, in
 
 // One stage over list[first..last).
 int DecodeStage(int32_t* list, int64_t first, int64_t last, ArithmeticDecoder& decoder);
+
+} // namespace vu::classic

@@ -1,5 +1,7 @@
 #include "codec/classic/SymbolModel.h"
 
+namespace vu::classic {
+
 void SymbolModel::Reset() {
   for (int i = 0; i <= kSymbols; ++i) {
     frequency[i] = 1;
@@ -30,3 +32,5 @@ void SymbolModel::Update(int symbol) {
   while (i > 0)
     cumulative[--i] += 1;
 }
+
+} // namespace vu::classic

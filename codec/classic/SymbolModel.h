@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace vu::classic {
+
 class SymbolModel {
 public:
   static constexpr int kCharacters = 6;
@@ -28,3 +30,5 @@ public:
   int32_t endSymbol = kEndSymbol;
   int32_t symbolCount = kSymbols;
 };
+
+} // namespace vu::classic

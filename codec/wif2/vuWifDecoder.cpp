@@ -3,7 +3,6 @@
 #include <new>
 
 #include "codec/wif2/vuWifTileReader.h"
-#include "imagelib/vuTypes.h"
 
 int vuWifDecoder::Create(vuWifByteSource* source) {
   source_ = source;
@@ -14,7 +13,7 @@ int vuWifDecoder::Create(vuWifByteSource* source) {
   for (int i = 0; i < commentLength; ++i)
     comment_.push_back(static_cast<char>(source->GetByte()));
   if (!vuWifHeaderIsValid(header)) return -2;
-  if (vuWifDecoderWorkBytes(params_) > kMaxBitmapBlockBytes) return -2;
+  if (vuWifDecoderWorkBytes(params_) > memoryLimit_) return -2;
   tiling_ = vuWifMakeTiling(params_);
   try {
     tileDecoder_ = vuWifTileDecoder::Create(params_);
@@ -53,7 +52,7 @@ void vuWifDecoder::BindWithStride(uint8_t* buffer, int64_t rowBytes) {
 uint8_t* vuWifDecoder::AllocateBuffer() {
   const int64_t rowBytes = vuWifRowBytes(params_, false);
   const int64_t size = rowBytes * params_.height;
-  if (size <= 0 || size > kMaxBitmapBlockBytes) return nullptr;
+  if (size <= 0 || size > memoryLimit_) return nullptr;
   try {
     ownBuffer_.assign(static_cast<size_t>(size), 0);
   } catch (const std::bad_alloc&) {

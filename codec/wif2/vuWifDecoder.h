@@ -28,6 +28,9 @@ struct vuWifHeaderInfo {
   int64_t imageBytes = 0;
 };
 
+// What a decoder may allocate unless told otherwise: enough for any picture the image model holds.
+constexpr int64_t kWifDefaultMemoryLimit = int64_t(1) << 30;
+
 class vuWifDecoder {
 public:
   vuWifDecoder() = default;
@@ -39,6 +42,9 @@ public:
   // 0, or -2 when the header cannot be decoded (levels outside 1..7, a size of 0, a header size
   // below 40, significant bits outside 8..16, or a work space past the memory limit).
   int Create(vuWifByteSource* source);
+  // The most memory the decoder may ask for: its work space, or a buffer of its own (default
+  // kWifDefaultMemoryLimit). Set it before Create.
+  void SetMemoryLimit(int64_t bytes) { memoryLimit_ = bytes; }
 
   void GetHeaderInfo(vuWifHeaderInfo* info) const;
   const vuWifParams& Params() const { return params_; }
@@ -85,6 +91,7 @@ private:
   bool callerBuffer_ = false;
   std::vector<uint8_t> ownBuffer_;
   std::string damage_;
+  int64_t memoryLimit_ = kWifDefaultMemoryLimit;
 };
 
 // Smooths the horizontal seams between tile rows in a decoded buffer: for 8-bit samples (grey

@@ -76,6 +76,10 @@ int vuWifParseHeader(const uint8_t* h, vuWifParams* params) {
   return comment < 1 ? 0 : comment;
 }
 
+bool vuWifIsWif2(const uint8_t* bytes, size_t length) {
+  return length >= 4 && std::memcmp(bytes, "WIF2", 4) == 0;
+}
+
 bool vuWifHeaderIsValid(const uint8_t* bytes) {
   vuWifParams p;
   vuWifParseHeader(bytes, &p);

@@ -32,6 +32,10 @@ std::vector<uint8_t> vuWifWriteHeader(const vuWifParams& params, const std::stri
 // header size - 40, 0 when below 1). Nothing is validated here.
 int vuWifParseHeader(const uint8_t* bytes, vuWifParams* params);
 
+// True when the bytes start with the "WIF2" signature of the current generation (anything else
+// that is a WIF file belongs to the older generation).
+bool vuWifIsWif2(const uint8_t* bytes, size_t length);
+
 // The checks a reader makes before decoding: levels 1..7, sizes at least 1, a header size of at
 // least 40. Returns true when the parameters can be decoded.
 bool vuWifHeaderIsValid(const uint8_t* bytes);

@@ -11,6 +11,8 @@
 #include "codec/classic/StageDecoder.h"
 #include "codec/classic/SymbolModel.h"
 
+using namespace vu::classic;
+
 namespace {
 
 // Bits in reading order, packed least significant bit first.

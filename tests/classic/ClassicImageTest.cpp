@@ -7,7 +7,7 @@
 
 #include "ClassicTestEncoder.h"
 #include "ClassicTestHelpers.h"
-#include "codec/classic/vuClassicWif.h"
+#include "codec/vuClassicWif.h"
 #include "formats/vuRWImage.h"
 #include "support/TestSupport.h"
 
@@ -189,20 +189,13 @@ TEST(ClassicImage, ConverterWritesAndDescribesOlderFiles) {
   std::vector<uint8_t> file = SmallColourFile(false);
   vutest::WriteFileBytes(in, file);
   std::string output;
-  ASSERT_EQ(vutest::RunCommand(vutest::Quote(vutest::ConvertPath()) + " " + vutest::Quote(in) +
-                                   " " + vutest::Quote(out),
-                               &output),
-            0)
-      << output;
+  ASSERT_EQ(vutest::RunConvert(vutest::Quote(in) + " " + vutest::Quote(out), &output), 0) << output;
   Picture written, decoded;
   ASSERT_TRUE(ReadPnm(out, &written));
   ASSERT_EQ(DecodeBytes(file, &decoded), 0);
   EXPECT_EQ(MaxDifference(written, decoded), 0);
 
-  ASSERT_EQ(vutest::RunCommand(
-                vutest::Quote(vutest::ConvertPath()) + " --info " + vutest::Quote(in), &output),
-            0)
-      << output;
+  ASSERT_EQ(vutest::RunConvert("--info " + vutest::Quote(in), &output), 0) << output;
   EXPECT_NE(output.find("bits per pixel: 24"), std::string::npos) << output;
   EXPECT_NE(output.find("older (\"WIF6\")"), std::string::npos) << output;
   EXPECT_NE(output.find("levels:         3 (coarse 0)"), std::string::npos) << output;
@@ -212,10 +205,7 @@ TEST(ClassicImage, ConverterWritesAndDescribesOlderFiles) {
   file.resize(file.size() / 2);
   vutest::WriteFileBytes(in, file);
   std::string damaged = dir.Path("damaged.ppm");
-  EXPECT_EQ(vutest::RunCommand(vutest::Quote(vutest::ConvertPath()) + " " + vutest::Quote(in) +
-                                   " " + vutest::Quote(damaged),
-                               &output),
-            1);
+  EXPECT_EQ(vutest::RunConvert(vutest::Quote(in) + " " + vutest::Quote(damaged), &output), 1);
   EXPECT_FALSE(std::filesystem::exists(damaged));
 }
 

@@ -7,6 +7,8 @@
 #include "ClassicTestEncoder.h"
 #include "codec/classic/ClassicLayout.h"
 
+using namespace vu::classic;
+
 namespace {
 
 TEST(ClassicLayout, PaddedHalvesAreMultiplesOfTheLevelSize) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ClassicTestHelpers.h"
-#include "codec/classic/vuClassicWif.h"
+#include "codec/vuClassicWif.h"
 #include "formats/vuRWImage.h"
 #include "support/TestSupport.h"
 

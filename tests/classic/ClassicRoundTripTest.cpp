@@ -12,22 +12,11 @@
 #include "codec/classic/ClassicWifDecoder.h"
 #include "support/TestSupport.h"
 
+using namespace vu::classic;
+
 using namespace classictest;
 
 namespace {
-
-Picture Crop(const Picture& source, int x0, int y0, int width, int height) {
-  Picture out;
-  out.width = width;
-  out.height = height;
-  out.channels = source.channels;
-  out.maxValue = source.maxValue;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      for (int c = 0; c < source.channels; ++c)
-        out.samples.push_back(source.At(x0 + x, y0 + y, c));
-  return out;
-}
 
 // The picture with its 8-bit samples spread over `bits` bits.
 Picture Widen(const Picture& source, int bits) {

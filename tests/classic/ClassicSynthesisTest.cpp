@@ -7,6 +7,8 @@
 #include "codec/classic/ClassicOutput.h"
 #include "codec/classic/ClassicSynthesis.h"
 
+using namespace vu::classic;
+
 namespace {
 
 TEST(ClassicSynthesis, FiltersHaveThePrintedTaps) {

@@ -1,12 +1,10 @@
 #include "ClassicTestHelpers.h"
 
-#include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <limits>
 
 #include "codec/classic/ClassicWifDecoder.h"
+
+using namespace vu::classic;
 
 namespace classictest {
 
@@ -44,57 +42,6 @@ uint32_t BigEndian32(const uint8_t* p) {
 }
 
 } // namespace
-
-bool ParsePnm(const std::vector<uint8_t>& bytes, Picture* picture) {
-  size_t pos = 0;
-  auto skipSpace = [&] {
-    while (pos < bytes.size()) {
-      if (bytes[pos] == '#') {
-        while (pos < bytes.size() && bytes[pos] != '\n')
-          ++pos;
-      } else if (std::isspace(bytes[pos])) {
-        ++pos;
-      } else {
-        break;
-      }
-    }
-  };
-  auto number = [&]() -> long {
-    skipSpace();
-    long value = 0;
-    bool any = false;
-    while (pos < bytes.size() && std::isdigit(bytes[pos])) {
-      value = value * 10 + (bytes[pos++] - '0');
-      any = true;
-    }
-    return any ? value : -1;
-  };
-  if (bytes.size() < 2 || bytes[0] != 'P' || (bytes[1] != '5' && bytes[1] != '6')) return false;
-  pos = 2;
-  picture->channels = bytes[1] == '6' ? 3 : 1;
-  picture->width = static_cast<int>(number());
-  picture->height = static_cast<int>(number());
-  picture->maxValue = static_cast<int>(number());
-  if (picture->width <= 0 || picture->height <= 0 || picture->maxValue <= 0) return false;
-  ++pos;
-  int bytesPerSample = picture->maxValue > 255 ? 2 : 1;
-  size_t count = size_t(picture->width) * picture->height * picture->channels;
-  if (bytes.size() < pos + count * bytesPerSample) return false;
-  picture->samples.resize(count);
-  for (size_t i = 0; i < count; ++i) {
-    picture->samples[i] = bytesPerSample == 2
-                              ? uint16_t((bytes[pos + 2 * i] << 8) | bytes[pos + 2 * i + 1])
-                              : bytes[pos + i];
-  }
-  return true;
-}
-
-bool ReadPnm(const std::string& path, Picture* picture) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-  return ParsePnm(bytes, picture);
-}
 
 int DecodeBytes(const std::vector<uint8_t>& file, Picture* picture) {
   ClassicHeader header;
@@ -147,28 +94,6 @@ int DecodeByPasses(const std::vector<uint8_t>& file, Picture* picture,
   if (needed) *needed = counts;
   FromRows(rows, stride, decoder, header.color != 0, picture);
   return 0;
-}
-
-int MaxDifference(const Picture& a, const Picture& b) {
-  if (a.width != b.width || a.height != b.height || a.channels != b.channels ||
-      a.samples.size() != b.samples.size())
-    return -1;
-  int worst = 0;
-  for (size_t i = 0; i < a.samples.size(); ++i)
-    worst = std::max(worst, std::abs(int(a.samples[i]) - int(b.samples[i])));
-  return worst;
-}
-
-double Psnr(const Picture& a, const Picture& b) {
-  double sum = 0;
-  for (size_t i = 0; i < a.samples.size(); ++i) {
-    double d = double(a.samples[i]) - double(b.samples[i]);
-    sum += d * d;
-  }
-  if (sum == 0) return std::numeric_limits<double>::infinity();
-  double mse = sum / double(a.samples.size());
-  double peak = a.maxValue;
-  return 10.0 * std::log10(peak * peak / mse);
 }
 
 } // namespace classictest

@@ -17,10 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int Convert(const std::string& arguments, std::string* output = nullptr) {
-  return vutest::RunCommand(Quote(vutest::ConvertPath()) + " " + arguments, output);
-}
-
 // The numbers of the -v line: bytes, PSNR and quality.
 struct Figures {
   long bytes = -1;
@@ -57,14 +53,14 @@ TEST(Features, StandardInputAndOutputMakePipes) {
   ASSERT_EQ(back.LoadImage(dir.Path("back.ppm").c_str()), 0);
   EXPECT_GT(vutest::Psnr(original, back), 30.0);
   // Writing to standard output needs the type.
-  EXPECT_EQ(Convert(photo + " -", &output), 2);
+  EXPECT_EQ(vutest::RunConvert(photo + " -", &output), 2);
   EXPECT_NE(output.find("needs --type"), std::string::npos) << output;
 }
 
 TEST(Features, VerboseFiguresQuietWarningsAndVersion) {
   TempDir dir;
   std::string output;
-  ASSERT_EQ(Convert("-v -q70 " + Quote(vutest::Sample("camera.pgm")) + " " +
+  ASSERT_EQ(vutest::RunConvert("-v -q70 " + Quote(vutest::Sample("camera.pgm")) + " " +
                         Quote(dir.Path("a.jpg")),
                     &output),
             0);
@@ -73,7 +69,7 @@ TEST(Features, VerboseFiguresQuietWarningsAndVersion) {
   EXPECT_EQ(f.quality, 70);
   EXPECT_GT(f.psnr, 30);
   EXPECT_NE(output.find("bits per pixel"), std::string::npos) << output;
-  EXPECT_EQ(Convert("--version", &output), 0);
+  EXPECT_EQ(vutest::RunConvert("--version", &output), 0);
   EXPECT_EQ(output.rfind("vuconvert ", 0), 0u);
 }
 
@@ -84,32 +80,32 @@ TEST(Features, TargetSizeAndTargetPsnr) {
     SCOPED_TRACE(type);
     std::string out = dir.Path(std::string("a.") + type);
     std::string output;
-    ASSERT_EQ(Convert("-v --size 20000 " + photo + " " + Quote(out), &output), 0) << output;
+    ASSERT_EQ(vutest::RunConvert("-v --size 20000 " + photo + " " + Quote(out), &output), 0) << output;
     long bytes = long(fs::file_size(out));
     EXPECT_LE(bytes, 20000);
     EXPECT_GE(bytes, 19400); // within 3% under
     // The next finer quality would not fit.
     Figures chosen = ParseFigures(output);
     int finer = std::string(type) == "wif" ? chosen.quality - 1 : chosen.quality + 1;
-    ASSERT_EQ(Convert("-q " + std::to_string(finer) + " " + photo + " " + Quote(out)), 0);
+    ASSERT_EQ(vutest::RunConvert("-q " + std::to_string(finer) + " " + photo + " " + Quote(out)), 0);
     EXPECT_GT(long(fs::file_size(out)), 20000);
 
-    ASSERT_EQ(Convert("-v --psnr 36 " + photo + " " + Quote(out), &output), 0) << output;
+    ASSERT_EQ(vutest::RunConvert("-v --psnr 36 " + photo + " " + Quote(out), &output), 0) << output;
     chosen = ParseFigures(output);
     EXPECT_GE(chosen.psnr, 36.0);
     // The next coarser quality would not reach it.
     int coarser = std::string(type) == "wif" ? chosen.quality + 1 : chosen.quality - 1;
-    ASSERT_EQ(Convert("-v -q " + std::to_string(coarser) + " " + photo + " " + Quote(out),
+    ASSERT_EQ(vutest::RunConvert("-v -q " + std::to_string(coarser) + " " + photo + " " + Quote(out),
                       &output),
               0);
     EXPECT_LT(ParseFigures(output).psnr, 36.0);
   }
   std::string output;
-  EXPECT_EQ(Convert("--size 100 " + photo + " " + Quote(dir.Path("b.wif")), &output), 1);
+  EXPECT_EQ(vutest::RunConvert("--size 100 " + photo + " " + Quote(dir.Path("b.wif")), &output), 1);
   EXPECT_NE(output.find("no WIF quality makes a file of at most 100 bytes"), std::string::npos);
   EXPECT_FALSE(fs::exists(dir.Path("b.wif")));
-  EXPECT_EQ(Convert("--size 10k " + photo + " " + Quote(dir.Path("b.bmp"))), 2);
-  EXPECT_EQ(Convert("--size 10k -q 5 " + photo + " " + Quote(dir.Path("b.wif"))), 2);
+  EXPECT_EQ(vutest::RunConvert("--size 10k " + photo + " " + Quote(dir.Path("b.bmp"))), 2);
+  EXPECT_EQ(vutest::RunConvert("--size 10k -q 5 " + photo + " " + Quote(dir.Path("b.wif"))), 2);
 }
 
 TEST(Features, ResizeScaleTurnsAndToneOnColour) {
@@ -117,7 +113,7 @@ TEST(Features, ResizeScaleTurnsAndToneOnColour) {
   std::string photo = vutest::Sample("chelsea.ppm");
   auto run = [&](const std::string& tools, const std::string& name) {
     std::string out = dir.Path(name);
-    EXPECT_EQ(Convert(Quote(photo) + " " + tools + " " + Quote(out)), 0) << tools;
+    EXPECT_EQ(vutest::RunConvert(Quote(photo) + " " + tools + " " + Quote(out)), 0) << tools;
     return out;
   };
   ScopedImage original;
@@ -164,12 +160,12 @@ TEST(Features, ResizeScaleTurnsAndToneOnColour) {
 TEST(Features, JsonFactsAndAttachedValues) {
   TempDir dir;
   std::string out = dir.Path("o");
-  ASSERT_EQ(Convert("--batch --to wif -j2 -q200 -o " + Quote(out) + " " +
+  ASSERT_EQ(vutest::RunConvert("--batch --to wif -j2 -q200 -o " + Quote(out) + " " +
                     Quote(vutest::Sample("camera.pgm")) + " " +
                     Quote(vutest::Sample("chelsea.ppm"))),
             0);
   std::string output;
-  ASSERT_EQ(Convert("--info --json " + Quote(out + "/camera.wif") + " " +
+  ASSERT_EQ(vutest::RunConvert("--info --json " + Quote(out + "/camera.wif") + " " +
                         Quote(vutest::Sample("chelsea.ppm")),
                     &output),
             0);
@@ -186,8 +182,8 @@ TEST(Features, JsonFactsAndAttachedValues) {
 
 TEST(Features, ManualPageComesFromTheHelpText) {
   std::string help, page;
-  ASSERT_EQ(Convert("--help", &help), 0);
-  ASSERT_EQ(Convert("--manpage", &page), 0);
+  ASSERT_EQ(vutest::RunConvert("--help", &help), 0);
+  ASSERT_EQ(vutest::RunConvert("--manpage", &page), 0);
   // Every option the help names is in the page (roff writes its hyphens as \-).
   size_t at = 0;
   int options = 0;

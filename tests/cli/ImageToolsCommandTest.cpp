@@ -13,9 +13,7 @@ namespace {
 
 int Tools(const std::string& input, const std::string& output, const std::string& tools,
           std::string* messages = nullptr) {
-  return vutest::RunCommand(Quote(vutest::ConvertPath()) + " " + Quote(input) + " " +
-                                Quote(output) + " " + tools,
-                            messages);
+  return vutest::RunConvert(Quote(input) + " " + Quote(output) + " " + tools, messages);
 }
 
 bool SameFilePixels(const std::string& a, const std::string& b, std::string* why) {

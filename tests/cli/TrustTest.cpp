@@ -16,10 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int Convert(const std::string& arguments, std::string* output = nullptr) {
-  return vutest::RunCommand(Quote(vutest::ConvertPath()) + " " + arguments, output);
-}
-
 // Runs vuconvert as a user without privileges (tests usually run as root, whom no permission
 // stops); the folder is opened to that user first.
 int ConvertAsNobody(const TempDir& dir, const std::string& arguments, std::string* output) {
@@ -61,9 +57,9 @@ TEST(Trust, DamagedFilesOfEveryFormatFailWithOneLineUnlessAllowed) {
   std::string photo = Quote(vutest::Sample("chelsea.ppm"));
   std::vector<std::string> names = {"a.wif", "b.pcx", "c.jpg", "d.bmp", "e.tga", "f.png", "g.ppm"};
   for (const std::string& name : names)
-    ASSERT_EQ(Convert(photo + " " + Quote(dir.Path(name)) + (name == "a.wif" ? " --tiles" : "")),
+    ASSERT_EQ(vutest::RunConvert(photo + " " + Quote(dir.Path(name)) + (name == "a.wif" ? " --tiles" : "")),
               0);
-  if (vutest::HaveProgram("convert")) {
+  if (vutest::HaveImageMagick()) {
     ASSERT_EQ(vutest::RunCommand("convert " + photo + " " + Quote(dir.Path("h.gif"))), 0);
     names.push_back("h.gif");
   }
@@ -73,12 +69,12 @@ TEST(Trust, DamagedFilesOfEveryFormatFailWithOneLineUnlessAllowed) {
     std::string cut = dir.Path("cut-" + name), out = dir.Path("out-" + name + ".bmp");
     vutest::WriteFileBytes(cut, Head(whole, whole.size() / 2));
     std::string output;
-    EXPECT_EQ(Convert(Quote(cut) + " " + Quote(out), &output), 1);
+    EXPECT_EQ(vutest::RunConvert(Quote(cut) + " " + Quote(out), &output), 1);
     EXPECT_EQ(output.rfind("vuconvert: " + cut + ": damaged file: ", 0), 0u) << output;
     EXPECT_EQ(Lines(output), 1) << output;
     EXPECT_FALSE(fs::exists(out));
     // Asked for, the part that was read is written, with a warning.
-    EXPECT_EQ(Convert("--allow-damaged " + Quote(cut) + " " + Quote(out), &output), 0);
+    EXPECT_EQ(vutest::RunConvert("--allow-damaged " + Quote(cut) + " " + Quote(out), &output), 0);
     EXPECT_NE(output.find("warning: damaged file"), std::string::npos) << output;
     ScopedImage part;
     ASSERT_EQ(part.LoadImage(out.c_str()), 0);
@@ -90,7 +86,7 @@ TEST(Trust, DamagedFilesOfEveryFormatFailWithOneLineUnlessAllowed) {
   std::string headerOnly = dir.Path("header.wif");
   vutest::WriteFileBytes(headerOnly, Head(wif, 40));
   std::string output;
-  EXPECT_EQ(Convert(Quote(headerOnly) + " " + Quote(dir.Path("x.bmp")), &output), 1);
+  EXPECT_EQ(vutest::RunConvert(Quote(headerOnly) + " " + Quote(dir.Path("x.bmp")), &output), 1);
   EXPECT_NE(output.find("damaged file: the data ends before tile 1"), std::string::npos) << output;
   std::vector<uint8_t> longer = wif;
   // The first chunk (after the 40-byte header and the 14-byte comment) claims one byte more than
@@ -100,7 +96,7 @@ TEST(Trust, DamagedFilesOfEveryFormatFailWithOneLineUnlessAllowed) {
   longer[56] = uint8_t(length >> 8);
   longer[57] = uint8_t(length);
   vutest::WriteFileBytes(dir.Path("longer.wif"), longer);
-  EXPECT_EQ(Convert(Quote(dir.Path("longer.wif")) + " " + Quote(dir.Path("x.bmp")), &output), 1);
+  EXPECT_EQ(vutest::RunConvert(Quote(dir.Path("longer.wif")) + " " + Quote(dir.Path("x.bmp")), &output), 1);
   EXPECT_NE(output.find("ends before its chunk"), std::string::npos) << output;
   EXPECT_FALSE(fs::exists(dir.Path("x.bmp")));
 }
@@ -124,7 +120,7 @@ TEST(Trust, FoldersThatCannotBeWrittenGiveTheReasonNeverACrash) {
   EXPECT_EQ(ConvertAsNobody(dir, photo + " " + Quote(dir.Path("locked/x.bmp")), &output), 1);
   EXPECT_EQ(output, "vuconvert: " + dir.Path("locked/x.bmp") + ": cannot create a file in the folder " +
                         dir.Path("locked") + ": permission denied\n");
-  EXPECT_EQ(Convert(photo + " " + Quote(dir.Path("none/x.bmp")), &output), 1);
+  EXPECT_EQ(vutest::RunConvert(photo + " " + Quote(dir.Path("none/x.bmp")), &output), 1);
   EXPECT_EQ(output, "vuconvert: " + dir.Path("none/x.bmp") + ": the folder " +
                         dir.Path("none") + " does not exist\n");
   EXPECT_EQ(vutest::RunCommand("trap '' XFSZ; ulimit -f 64; " + Quote(vutest::ConvertPath()) + " " +
@@ -143,9 +139,9 @@ TEST(Trust, ReplacedOutputsKeepPermissionsLinksAndReadOnlyFiles) {
   std::string camera = Quote(vutest::Sample("camera.pgm"));
   std::string chelsea = Quote(vutest::Sample("chelsea.ppm"));
   std::string out = dir.Path("out.bmp");
-  ASSERT_EQ(Convert(camera + " " + Quote(out)), 0);
+  ASSERT_EQ(vutest::RunConvert(camera + " " + Quote(out)), 0);
   fs::permissions(out, fs::perms::owner_read | fs::perms::owner_write);
-  ASSERT_EQ(Convert(chelsea + " " + Quote(out)), 0);
+  ASSERT_EQ(vutest::RunConvert(chelsea + " " + Quote(out)), 0);
   EXPECT_EQ(fs::status(out).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write);
 
@@ -154,16 +150,16 @@ TEST(Trust, ReplacedOutputsKeepPermissionsLinksAndReadOnlyFiles) {
   fs::permissions(out, readOnly);
   const auto before = vutest::ReadFileBytes(out);
   std::string output;
-  EXPECT_EQ(Convert(camera + " " + Quote(out), &output), 1);
+  EXPECT_EQ(vutest::RunConvert(camera + " " + Quote(out), &output), 1);
   EXPECT_EQ(output, "vuconvert: " + out + ": the file is read-only (--force replaces it)\n");
   EXPECT_EQ(vutest::ReadFileBytes(out), before);
-  EXPECT_EQ(Convert("--force " + camera + " " + Quote(out)), 0);
+  EXPECT_EQ(vutest::RunConvert("--force " + camera + " " + Quote(out)), 0);
   EXPECT_NE(vutest::ReadFileBytes(out), before);
   EXPECT_EQ(fs::status(out).permissions() & fs::perms::all, readOnly);
 
   // A symbolic link is written through: it stays a link, its target gets the picture.
   fs::create_symlink("target.ppm", dir.Path("link.ppm"));
-  ASSERT_EQ(Convert(camera + " " + Quote(dir.Path("link.ppm"))), 0);
+  ASSERT_EQ(vutest::RunConvert(camera + " " + Quote(dir.Path("link.ppm"))), 0);
   EXPECT_TRUE(fs::is_symlink(dir.Path("link.ppm")));
   ScopedImage target;
   ASSERT_EQ(target.LoadImage(dir.Path("target.ppm").c_str()), 0);
@@ -172,7 +168,7 @@ TEST(Trust, ReplacedOutputsKeepPermissionsLinksAndReadOnlyFiles) {
   // The input itself may be the output: it is read completely first.
   std::string same = dir.Path("same.ppm");
   fs::copy_file(vutest::Sample("chelsea.ppm"), same);
-  ASSERT_EQ(Convert(Quote(same) + " " + Quote(same) + " --rotate 90"), 0);
+  ASSERT_EQ(vutest::RunConvert(Quote(same) + " " + Quote(same) + " --rotate 90"), 0);
   ScopedImage turned, expected;
   ASSERT_EQ(turned.LoadImage(same.c_str()), 0);
   ASSERT_EQ(expected.LoadImage(vutest::Sample("chelsea.ppm").c_str()), 0);
@@ -184,7 +180,7 @@ TEST(Trust, BatchNamesThatCollideAreRefusedOrNumbered) {
   TempDir dir;
   fs::create_directory(dir.Path("in"));
   fs::copy_file(vutest::Sample("chelsea.ppm"), dir.Path("in/chelsea.ppm"));
-  ASSERT_EQ(Convert(Quote(vutest::Sample("camera.pgm")) + " " + Quote(dir.Path("in/chelsea.png"))),
+  ASSERT_EQ(vutest::RunConvert(Quote(vutest::Sample("camera.pgm")) + " " + Quote(dir.Path("in/chelsea.png"))),
             0);
   std::string inputs = " " + Quote(dir.Path("in/chelsea.ppm")) + " " +
                        Quote(dir.Path("in/chelsea.png"));
@@ -192,7 +188,7 @@ TEST(Trust, BatchNamesThatCollideAreRefusedOrNumbered) {
     SCOPED_TRACE(jobs);
     std::string out = dir.Path(std::string("out") + jobs);
     std::string output;
-    EXPECT_EQ(Convert("--batch --to bmp -j " + std::string(jobs) + " -o " + Quote(out) + inputs,
+    EXPECT_EQ(vutest::RunConvert("--batch --to bmp -j " + std::string(jobs) + " -o " + Quote(out) + inputs,
                       &output),
               1);
     EXPECT_NE(output.find("vuconvert: " + dir.Path("in/chelsea.png") + ": " + out +
@@ -205,7 +201,7 @@ TEST(Trust, BatchNamesThatCollideAreRefusedOrNumbered) {
     EXPECT_EQ(first.Width(), 451); // the earlier input's picture, not overwritten
   }
   std::string out = dir.Path("numbered");
-  ASSERT_EQ(Convert("--batch --to bmp --suffix-collisions -o " + Quote(out) + inputs), 0);
+  ASSERT_EQ(vutest::RunConvert("--batch --to bmp --suffix-collisions -o " + Quote(out) + inputs), 0);
   ScopedImage first, second;
   ASSERT_EQ(first.LoadImage((out + "/chelsea.bmp").c_str()), 0);
   ASSERT_EQ(second.LoadImage((out + "/chelsea-2.bmp").c_str()), 0);
@@ -217,19 +213,19 @@ TEST(Trust, SignificantBitsAreNeverClippedSilently) {
   TempDir dir;
   std::string deep = Quote(SixteenBitGrey(dir));
   std::string output;
-  EXPECT_EQ(Convert("--bits 12 " + deep + " " + Quote(dir.Path("a.wif")), &output), 1);
+  EXPECT_EQ(vutest::RunConvert("--bits 12 " + deep + " " + Quote(dir.Path("a.wif")), &output), 1);
   EXPECT_NE(output.find("the picture has 16 significant bits (samples up to 65535); --bits 12 "
                         "would clip"),
             std::string::npos)
       << output;
   EXPECT_FALSE(fs::exists(dir.Path("a.wif")));
   // Forced, the samples are clipped to 12 bits; PGM shows the new maximum.
-  ASSERT_EQ(Convert("--bits 12 --force " + deep + " " + Quote(dir.Path("a.pgm"))), 0);
+  ASSERT_EQ(vutest::RunConvert("--bits 12 --force " + deep + " " + Quote(dir.Path("a.pgm"))), 0);
   std::vector<uint8_t> clipped = vutest::ReadFileBytes(dir.Path("a.pgm"));
   EXPECT_EQ(std::string(clipped.begin(), clipped.begin() + 16), "P5 512 512 4095\n");
   // Samples that fit may be declared in fewer bits.
-  ASSERT_EQ(Convert(Quote(dir.Path("a.pgm")) + " --bits 13 " + Quote(dir.Path("b.wif"))), 0);
-  EXPECT_EQ(Convert("--info " + Quote(dir.Path("b.wif")), &output), 0);
+  ASSERT_EQ(vutest::RunConvert(Quote(dir.Path("a.pgm")) + " --bits 13 " + Quote(dir.Path("b.wif"))), 0);
+  EXPECT_EQ(vutest::RunConvert("--info " + Quote(dir.Path("b.wif")), &output), 0);
   EXPECT_NE(output.find("significant bits: 13"), std::string::npos) << output;
 
   // 16-bit colour compresses poorly as WIF: a warning says so and names --bits 8, which writes
@@ -249,12 +245,12 @@ TEST(Trust, SignificantBitsAreNeverClippedSilently) {
   }
   wide.sampleBits = 16;
   ASSERT_EQ(wide.SaveImage(colour.c_str(), 4, nullptr), 0);
-  EXPECT_EQ(Convert(Quote(colour) + " " + Quote(dir.Path("c16.wif")), &output), 0);
+  EXPECT_EQ(vutest::RunConvert(Quote(colour) + " " + Quote(dir.Path("c16.wif")), &output), 0);
   EXPECT_NE(output.find("is larger than the raw picture"), std::string::npos) << output;
   EXPECT_NE(output.find("--bits 8"), std::string::npos) << output;
-  EXPECT_EQ(Convert("--quiet " + Quote(colour) + " " + Quote(dir.Path("c16.wif")), &output), 0);
+  EXPECT_EQ(vutest::RunConvert("--quiet " + Quote(colour) + " " + Quote(dir.Path("c16.wif")), &output), 0);
   EXPECT_EQ(output, "");
-  ASSERT_EQ(Convert("--bits 8 " + Quote(colour) + " " + Quote(dir.Path("c8.wif")), &output), 0);
+  ASSERT_EQ(vutest::RunConvert("--bits 8 " + Quote(colour) + " " + Quote(dir.Path("c8.wif")), &output), 0);
   EXPECT_EQ(output, "");
   EXPECT_LT(fs::file_size(dir.Path("c8.wif")) * 10, fs::file_size(dir.Path("c16.wif")));
   ScopedImage back;
@@ -269,49 +265,49 @@ TEST(Trust, MessagesAreOneLineThatSaysWhatIsWrong) {
   std::string output;
   // The library's own messages are folded into the line; -v shows them as well.
   vutest::WriteFileBytes(dir.Path("bad.tif"), {'I', 'I', 42, 0, 200, 0, 0, 0});
-  EXPECT_EQ(Convert(Quote(dir.Path("bad.tif")) + " " + Quote(dir.Path("x.bmp")), &output), 1);
+  EXPECT_EQ(vutest::RunConvert(Quote(dir.Path("bad.tif")) + " " + Quote(dir.Path("x.bmp")), &output), 1);
   EXPECT_EQ(Lines(output), 1) << output;
   EXPECT_EQ(output.rfind("vuconvert: " + dir.Path("bad.tif") + ": not a valid TIFF file (TIFF: ",
                          0),
             0u)
       << output;
-  EXPECT_EQ(Convert("-v " + Quote(dir.Path("bad.tif")) + " " + Quote(dir.Path("x.bmp")), &output),
+  EXPECT_EQ(vutest::RunConvert("-v " + Quote(dir.Path("bad.tif")) + " " + Quote(dir.Path("x.bmp")), &output),
             1);
   EXPECT_GE(Lines(output), 2) << output;
   vutest::WriteFileBytes(dir.Path("empty.jpg"), {});
-  EXPECT_EQ(Convert(Quote(dir.Path("empty.jpg")) + " " + Quote(dir.Path("x.bmp")), &output), 1);
+  EXPECT_EQ(vutest::RunConvert(Quote(dir.Path("empty.jpg")) + " " + Quote(dir.Path("x.bmp")), &output), 1);
   EXPECT_EQ(output, "vuconvert: " + dir.Path("empty.jpg") + ": the file is empty\n");
-  EXPECT_EQ(Convert(Quote(dir.Root().string()) + " " + Quote(dir.Path("x.bmp")), &output), 1);
+  EXPECT_EQ(vutest::RunConvert(Quote(dir.Root().string()) + " " + Quote(dir.Path("x.bmp")), &output), 1);
   EXPECT_EQ(output, "vuconvert: " + dir.Root().string() + ": is a folder, not an image file\n");
 
   // Mistakes of usage: exit 2, naming what is wrong.
-  EXPECT_EQ(Convert(photo + " " + Quote(dir.Path("x.out")) + " --type foo", &output), 2);
+  EXPECT_EQ(vutest::RunConvert(photo + " " + Quote(dir.Path("x.out")) + " --type foo", &output), 2);
   EXPECT_NE(output.find("unknown output type \"foo\" (the types are wif, bmp"), std::string::npos)
       << output;
-  EXPECT_EQ(Convert(photo + " " + Quote(dir.Path("x.gif")), &output), 2);
+  EXPECT_EQ(vutest::RunConvert(photo + " " + Quote(dir.Path("x.gif")), &output), 2);
   EXPECT_NE(output.find(dir.Path("x.gif") + ": GIF files can be read but not written"),
             std::string::npos)
       << output;
-  EXPECT_EQ(Convert("--batch --to gif -o " + Quote(dir.Path("o")) + " " + photo), 2);
-  EXPECT_EQ(Convert(photo + " " + Quote(dir.Path("x.bmp")) + " -o " + Quote(dir.Path("o")), &output),
+  EXPECT_EQ(vutest::RunConvert("--batch --to gif -o " + Quote(dir.Path("o")) + " " + photo), 2);
+  EXPECT_EQ(vutest::RunConvert(photo + " " + Quote(dir.Path("x.bmp")) + " -o " + Quote(dir.Path("o")), &output),
             2);
   EXPECT_NE(output.find("belong to --batch"), std::string::npos) << output;
-  EXPECT_EQ(Convert(photo + " " + Quote(dir.Path("x.bmp")) + " --reduce best", &output), 2);
-  EXPECT_EQ(Convert("--info --gray " + photo, &output), 2);
+  EXPECT_EQ(vutest::RunConvert(photo + " " + Quote(dir.Path("x.bmp")) + " --reduce best", &output), 2);
+  EXPECT_EQ(vutest::RunConvert("--info --gray " + photo, &output), 2);
   EXPECT_FALSE(fs::exists(dir.Path("x.bmp")));
   // Options the output type ignores are accepted with a warning.
-  EXPECT_EQ(Convert(photo + " " + Quote(dir.Path("x.bmp")) + " --fast", &output), 0);
+  EXPECT_EQ(vutest::RunConvert(photo + " " + Quote(dir.Path("x.bmp")) + " --fast", &output), 0);
   EXPECT_EQ(output, "vuconvert: warning: --fast applies to WIF output only; ignored\n");
-  EXPECT_EQ(Convert("--help", &output), 0);
+  EXPECT_EQ(vutest::RunConvert("--help", &output), 0);
   EXPECT_NE(output.find("GIF and the older WIF generation are read only"), std::string::npos);
-  EXPECT_EQ(Convert("--info " + Quote(dir.Path("x.bmp")), &output), 0);
+  EXPECT_EQ(vutest::RunConvert("--info " + Quote(dir.Path("x.bmp")), &output), 0);
   EXPECT_NE(output.find("type:           Windows Bitmap (BMP)\n"), std::string::npos) << output;
 }
 
 TEST(Trust, SixteenBitGreyStaysSixteenBitInPpm) {
   TempDir dir;
   std::string ppm = dir.Path("deep.ppm");
-  ASSERT_EQ(Convert(Quote(SixteenBitGrey(dir)) + " " + Quote(ppm)), 0);
+  ASSERT_EQ(vutest::RunConvert(Quote(SixteenBitGrey(dir)) + " " + Quote(ppm)), 0);
   std::vector<uint8_t> bytes = vutest::ReadFileBytes(ppm);
   ASSERT_EQ(std::string(bytes.begin(), bytes.begin() + 17), "P6 512 512 65535\n");
   ScopedImage camera, back;

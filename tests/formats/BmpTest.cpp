@@ -325,32 +325,56 @@ TEST(Bmp, InterchangeWithImageMagick) {
               0);
     ScopedImage image;
     ASSERT_EQ(image.LoadImage(theirs.c_str()), 0);
-    std::vector<uint8_t> rgb;
-    int width, height;
-    ASSERT_TRUE(vutest::ImageMagickRgb(theirs, &rgb, &width, &height));
-    EXPECT_EQ(vutest::RgbBytesTopDown(image), rgb);
+    const vutest::Picture reference = vutest::MagickDecode(theirs, "", 8, dir);
+    std::string why;
+    EXPECT_EQ(vutest::MaxDifference(vutest::PictureOf(image), reference, &why), 0) << why;
     if (image.format == BM_24BIT || image.format == BM_8BIT_COLOR || image.format == BM_8BIT_GRAY ||
         image.format == BM_4BIT) {
       std::string ours = dir.Path("ours.bmp");
       ASSERT_EQ(image.SaveImage(ours.c_str(), 2, nullptr), 0);
-      std::vector<uint8_t> back;
-      ASSERT_TRUE(vutest::ImageMagickRgb(ours, &back, &width, &height));
-      EXPECT_EQ(back, rgb);
+      EXPECT_EQ(vutest::MaxDifference(vutest::MagickDecode(ours, "", 8, dir), reference, &why), 0)
+          << why;
     }
+  }
+}
+
+TEST(Bmp, DamagedFilesLoadWholeOrLeaveTheImageEmpty) {
+  TempDir dir;
+  std::vector<std::vector<uint8_t>> seeds;
+  for (auto [format, colors] : {std::pair{BM_4BIT, 16}, {BM_8BIT_COLOR, 256}, {BM_24BIT, 0}}) {
+    ScopedImage image;
+    ASSERT_EQ(image.AllocateBitmap(7, 5, colors, format), 1);
+    vutest::FillPattern(image, 3);
+    std::string path = dir.Path("seed.bmp");
+    ASSERT_EQ(image.SaveImage(path.c_str(), 2, nullptr), 0);
+    seeds.push_back(vutest::ReadFileBytes(path));
+  }
+  // Run-length bitmaps, written by hand: 8-bit and 4-bit.
+  std::vector<uint8_t> rle8 = seeds[1];
+  rle8[30] = 1;
+  rle8.resize(54 + 1024);
+  // Ends with a pixel and the end-of-bitmap mark: a stream that just stops before its last rows
+  // is a damaged one.
+  rle8.insert(rle8.end(), {3, 9, 0, 3, 1, 2, 3, 0, 0, 0, 2, 1, 1, 5, 7, 0, 0, 0, 1, 4, 0, 1});
+  seeds.push_back(rle8);
+  std::vector<uint8_t> rle4 = seeds[0];
+  rle4[30] = 2;
+  rle4.resize(54 + 64);
+  rle4.insert(rle4.end(), {3, 0x9A, 0, 3, 0x12, 0x30, 0, 0, 0, 2, 1, 1, 5, 0x77, 0, 1});
+  seeds.push_back(rle4);
+  uint32_t seed = 100;
+  for (const std::vector<uint8_t>& valid : seeds) {
+    vutest::ExpectBothOutcomes(vutest::LoadDamagedCopies(
+        valid, dir.Path("mutant.bmp"), {.rounds = 150, .seed = ++seed},
+        [&](vuImage& image) { vutest::ExpectWritesAgain(image, dir.Path("again.pnm")); }));
   }
 }
 
 TEST(Bmp, FilesThatEndEarlyAreDamagedAndKeepTheRowsThatCame) {
   TempDir dir;
   auto read = [&](const BmpFile& file, vuImage& image, std::string* damage) {
-    std::string path = dir.Path("cut.bmp");
-    vutest::WriteFileBytes(path, file.Bytes());
-    std::unique_ptr<vuRWImage> reader(image.CreateRWImage(2));
-    int count = 0;
-    int result =
-        reader->Read(path.c_str(), &count, &image.header, &image.palette, &image.bits, nullptr);
-    *damage = reader->damage;
-    return result;
+    vutest::WriteFileBytes(dir.Path("cut.bmp"), file.Bytes());
+    return vutest::ReadWithReader(image, 2, dir.Path("cut.bmp"), damage);
   };
   std::string damage;
   BmpFile rows;

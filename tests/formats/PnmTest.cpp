@@ -171,17 +171,14 @@ TEST(Pnm, InterchangeWithImageMagick) {
               0);
     ScopedImage image;
     ASSERT_EQ(image.LoadImage(theirs.c_str()), 0);
-    std::vector<uint8_t> rgb;
-    int width, height;
-    ASSERT_TRUE(vutest::ImageMagickRgb(theirs, &rgb, &width, &height));
-    EXPECT_EQ(image.Width(), width);
-    EXPECT_EQ(vutest::RgbBytesTopDown(image), rgb);
+    const vutest::Picture reference = vutest::MagickDecode(theirs, "", 8, dir);
+    std::string why;
+    EXPECT_EQ(vutest::MaxDifference(vutest::PictureOf(image), reference, &why), 0) << why;
     // We write, they read.
     std::string ours = dir.Path(std::string("ours-") + sample);
     ASSERT_EQ(image.SaveImage(ours.c_str(), image.format == BM_24BIT ? 4 : 5, nullptr), 0);
-    std::vector<uint8_t> back;
-    ASSERT_TRUE(vutest::ImageMagickRgb(ours, &back, &width, &height));
-    EXPECT_EQ(back, rgb);
+    EXPECT_EQ(vutest::MaxDifference(vutest::MagickDecode(ours, "", 8, dir), reference, &why), 0)
+        << why;
   }
   // Sixteen-bit samples from an independent writer.
   std::string deep = dir.Path("deep.ppm");
@@ -192,10 +189,30 @@ TEST(Pnm, InterchangeWithImageMagick) {
   ASSERT_EQ(image.LoadImage(deep.c_str()), 0);
   EXPECT_EQ(image.format, BM_48BIT);
   EXPECT_EQ(image.sampleBits, 16);
-  std::vector<uint8_t> rgb;
-  int width, height;
-  ASSERT_TRUE(vutest::ImageMagickRgb(deep, &rgb, &width, &height));
-  EXPECT_EQ(vutest::RgbBytesTopDown(image), rgb); // GetRGB gives the high bytes
+  // All sixteen bits of every sample.
+  std::string why;
+  EXPECT_EQ(vutest::MaxDifference(vutest::PictureOf(image), vutest::MagickDecode(deep, "", 16, dir),
+                                  &why),
+            0)
+      << why;
+}
+
+TEST(Pnm, DamagedFilesLoadWholeOrLeaveTheImageEmpty) {
+  TempDir dir;
+  uint32_t seed = 200;
+  for (auto [format, type, colors] : {std::tuple{BM_8BIT_GRAY, 5, 256},
+                                      {BM_24BIT, 4, 0},
+                                      {BM_16BIT_GRAY, 5, 0},
+                                      {BM_48BIT, 4, 0}}) {
+    ScopedImage image;
+    ASSERT_EQ(image.AllocateBitmap(7, 5, colors, format), 1);
+    vutest::FillPattern(image, 3);
+    std::string path = dir.Path("seed.pnm");
+    ASSERT_EQ(image.SaveImage(path.c_str(), type, nullptr), 0);
+    vutest::ExpectBothOutcomes(vutest::LoadDamagedCopies(
+        vutest::ReadFileBytes(path), dir.Path("mutant.pnm"), {.rounds = 150, .seed = ++seed},
+        [&](vuImage& loaded) { vutest::ExpectWritesAgain(loaded, dir.Path("again.pnm")); }));
+  }
 }
 
 TEST(Pnm, PlainMapsAndBitmapsAreRead) {
@@ -228,9 +245,14 @@ TEST(Pnm, PlainMapsAndBitmapsAreRead) {
   p3.accessor->GetRaw(0, 0, rgb);
   EXPECT_EQ(rgb[0], 256);
   EXPECT_EQ(rgb[2], 65535);
-  // A plain map that ends early is damaged and keeps its first rows.
+  // A plain map that ends early is damaged: refused by LoadImage, its first rows kept by the
+  // reader itself.
   ScopedImage cut;
   EXPECT_EQ(load("P2 2 2 255\n7 8 9", {}, cut), -2);
+  EXPECT_EQ(cut.header, nullptr);
+  std::string damage;
+  EXPECT_EQ(vutest::ReadWithReader(cut, 5, dir.Path("plain"), &damage), -2);
+  EXPECT_EQ(damage, "the data ends in row 2 of 2");
   ASSERT_NE(cut.header, nullptr);
   EXPECT_EQ(cut.Row(1)[1], 8);
   EXPECT_EQ(cut.Row(0)[0], 0);
@@ -239,7 +261,7 @@ TEST(Pnm, PlainMapsAndBitmapsAreRead) {
   ASSERT_EQ(p4.GetInfo(dir.Path("plain").c_str(), &info), 0);
   EXPECT_EQ(info.bitsPerPixel, 8); // the last file written is the cut grey map
 
-  if (!vutest::HaveProgram("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+  if (!vutest::HaveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
   // ImageMagick's plain and bitmap files give the pixels ImageMagick reads.
   const std::pair<const char*, const char*> forms[] = {
       {"-compress none", "camera.pgm"},  // P2
@@ -255,9 +277,9 @@ TEST(Pnm, PlainMapsAndBitmapsAreRead) {
               0);
     ScopedImage image;
     ASSERT_EQ(image.LoadImage(theirs.c_str()), 0);
-    std::vector<uint8_t> expected;
-    int width, height;
-    ASSERT_TRUE(vutest::ImageMagickRgb(theirs, &expected, &width, &height));
-    EXPECT_EQ(vutest::RgbBytesTopDown(image), expected);
+    vutest::Picture expected = vutest::MagickDecode(theirs, "", 8, dir);
+    ASSERT_FALSE(expected.Empty());
+    std::string why;
+    EXPECT_EQ(vutest::MaxDifference(vutest::PictureOf(image), expected, &why), 0) << why;
   }
 }

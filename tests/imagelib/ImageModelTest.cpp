@@ -153,7 +153,11 @@ TEST(ImageModel, DisplayPaletteGoesThroughThePlatformAndDeleteReleasesEverything
   ASSERT_EQ(image.hPalette->entries.size(), 3u);
   EXPECT_EQ(image.hPalette->entries[1].red, 3);
   EXPECT_EQ(image.hPalette->entries[1].blue, 1);
-  EXPECT_EQ(vuPlatform().RealizePalette(image.hPalette, false), 3);
+  // Realising loads entries only on a palette screen (entry 0, black, is there already).
+  vuRecordingPlatform platform;
+  EXPECT_EQ(platform.RealizePalette(image.hPalette, false), 0);
+  platform.screen.bitsPerPixel = 8;
+  EXPECT_EQ(platform.RealizePalette(image.hPalette, false), 2);
   image.Delete();
   EXPECT_EQ(image.header, nullptr);
   EXPECT_EQ(image.hPalette, nullptr);

@@ -69,7 +69,7 @@ TEST(Resample, RefusesWhatItCannotMix) {
 }
 
 TEST(Resample, CloseToAnIndependentLanczosResampler) {
-  if (!vutest::HaveProgram("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+  if (!vutest::HaveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
   vutest::TempDir dir;
   ScopedImage ours;
   ASSERT_EQ(ours.LoadImage(vutest::Sample("chelsea.ppm").c_str()), 0);

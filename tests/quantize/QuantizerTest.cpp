@@ -13,19 +13,6 @@ namespace {
 
 using vutest::ScopedImage;
 
-// The quantizer's result, released at the end of the test.
-struct Reduced {
-  vuImage* image = nullptr;
-  explicit Reduced(vuImage* made) : image(made) {}
-  ~Reduced() {
-    if (image) {
-      image->Delete();
-      delete image;
-    }
-  }
-  vuImage* operator->() const { return image; }
-};
-
 void FillColour(vuImage& image, uint8_t red, uint8_t green, uint8_t blue) {
   for (int y = 0; y < image.Height(); ++y)
     for (int x = 0; x < image.Width(); ++x)
@@ -47,18 +34,9 @@ int LargestIndex(const vuImage& image) {
   return largest;
 }
 
-// PSNR of the palette picture against the 24-bit original.
+// PSNR of the palette picture's colours against the 24-bit original.
 double PaletteImagePsnr(vuImage& original, vuImage& reduced) {
-  ScopedImage expanded;
-  expanded.AllocateBitmap(reduced.Width(), reduced.Height(), 0, BM_24BIT);
-  for (int y = 0; y < reduced.Height(); ++y) {
-    for (int x = 0; x < reduced.Width(); ++x) {
-      uint16_t pixel[4] = {0, 0, 0, 0};
-      reduced.accessor->GetRGB(x, y, pixel);
-      expanded.accessor->SetRaw(x, y, pixel);
-    }
-  }
-  return vutest::Psnr(original, expanded);
+  return vutest::Psnr(vutest::PictureOf(original), vutest::PictureOf(reduced));
 }
 
 TEST(MedianCut, OneColourGivesOneBoxAtItsCell) {
@@ -66,14 +44,14 @@ TEST(MedianCut, OneColourGivesOneBoxAtItsCell) {
   ASSERT_EQ(image.AllocateBitmap(7, 5, 0, BM_24BIT), 1);
   FillColour(image, 100, 150, 200);
   vuQuantizer quantizer;
-  Reduced reduced(quantizer.Quantize(&image, 7, 5, 256, CR_MEDIAN_CUT));
+  vuImagePtr reduced(quantizer.Quantize(&image, 7, 5, 256, CR_MEDIAN_CUT));
   ASSERT_TRUE(reduced->header);
   EXPECT_EQ(reduced->format, BM_8BIT_COLOR);
   EXPECT_EQ(reduced->Colors(), 256);
   EXPECT_EQ(quantizer.ColorsMade(), 1);
   // Blue 200 lies in cell 25, green 150 in 18, red 100 in 12: the box middle is 8 x the cell.
-  EXPECT_EQ(Entry(*reduced.image, 0), (std::array<int, 3>{200, 144, 96}));
-  EXPECT_EQ(LargestIndex(*reduced.image), 0);
+  EXPECT_EQ(Entry(*reduced, 0), (std::array<int, 3>{200, 144, 96}));
+  EXPECT_EQ(LargestIndex(*reduced), 0);
 }
 
 TEST(MedianCut, BlackAndWhiteSplitOnAxisZero) {
@@ -83,12 +61,12 @@ TEST(MedianCut, BlackAndWhiteSplitOnAxisZero) {
     for (int x = 0; x < 8; ++x)
       image.SetColor(x, y, x < 4 ? 0 : 255, x < 4 ? 0 : 255, x < 4 ? 0 : 255);
   vuQuantizer quantizer;
-  Reduced reduced(quantizer.Quantize(&image, 8, 6, 2, CR_MEDIAN_CUT));
+  vuImagePtr reduced(quantizer.Quantize(&image, 8, 6, 2, CR_MEDIAN_CUT));
   ASSERT_TRUE(reduced->header);
   EXPECT_EQ(reduced->Colors(), 2);
   EXPECT_EQ(quantizer.ColorsMade(), 2);
-  EXPECT_EQ(Entry(*reduced.image, 0), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(Entry(*reduced.image, 1), (std::array<int, 3>{248, 248, 248}));
+  EXPECT_EQ(Entry(*reduced, 0), (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(Entry(*reduced, 1), (std::array<int, 3>{248, 248, 248}));
   for (int y = 0; y < 6; ++y)
     for (int x = 0; x < 8; ++x)
       EXPECT_EQ(reduced->Row(y)[x], x < 4 ? 0 : 1) << x << "," << y;
@@ -103,10 +81,10 @@ TEST(MedianCut, DiffusedValueInAnEmptyCellIsMappedOnTheSpot) {
     for (int x = 0; x < 16; ++x)
       image.SetColor(x, y, (x + y) % 2 ? 30 : 226, 128, (x * y) % 3 ? 10 : 250);
   vuQuantizer quantizer;
-  Reduced reduced(quantizer.Quantize(&image, 16, 16, 3, CR_MEDIAN_CUT));
+  vuImagePtr reduced(quantizer.Quantize(&image, 16, 16, 3, CR_MEDIAN_CUT));
   ASSERT_TRUE(reduced->header);
   EXPECT_LE(quantizer.ColorsMade(), 3);
-  EXPECT_LT(LargestIndex(*reduced.image), quantizer.ColorsMade());
+  EXPECT_LT(LargestIndex(*reduced), quantizer.ColorsMade());
 }
 
 TEST(MedianCut, ThinPicturesKeepErrorsInside) {
@@ -118,9 +96,9 @@ TEST(MedianCut, ThinPicturesKeepErrorsInside) {
     vutest::FillPattern(image, 7);
     for (vuColorReduction method : {CR_MEDIAN_CUT, CR_BEST_QUANT, CR_FAST_QUANT}) {
       vuQuantizer quantizer;
-      Reduced reduced(quantizer.Quantize(&image, w, h, 4, method));
+      vuImagePtr reduced(quantizer.Quantize(&image, w, h, 4, method));
       ASSERT_TRUE(reduced->header);
-      EXPECT_LT(LargestIndex(*reduced.image), method == CR_FAST_QUANT ? 256 : 4);
+      EXPECT_LT(LargestIndex(*reduced), method == CR_FAST_QUANT ? 256 : 4);
     }
   }
 }
@@ -131,7 +109,7 @@ TEST(Quantizer, ColourCountOutsideOneTo256MeansFull) {
   vutest::FillPattern(image, 3);
   for (int n : {0, -5, 1000}) {
     vuQuantizer quantizer;
-    Reduced reduced(quantizer.Quantize(&image, 4, 4, n, CR_MEDIAN_CUT));
+    vuImagePtr reduced(quantizer.Quantize(&image, 4, 4, n, CR_MEDIAN_CUT));
     ASSERT_TRUE(reduced->header);
     EXPECT_EQ(reduced->Colors(), 256) << n;
   }
@@ -142,11 +120,11 @@ TEST(Quantizer, QuickDitherLeavesTheResultAsAllocated) {
   ASSERT_EQ(image.AllocateBitmap(4, 4, 0, BM_24BIT), 1);
   FillColour(image, 200, 10, 10);
   vuQuantizer quantizer;
-  Reduced reduced(quantizer.Quantize(&image, 4, 4, 16, CR_QUICK_DITHER));
+  vuImagePtr reduced(quantizer.Quantize(&image, 4, 4, 16, CR_QUICK_DITHER));
   ASSERT_TRUE(reduced->header);
   EXPECT_EQ(reduced->Colors(), 16);
-  EXPECT_EQ(Entry(*reduced.image, 15), (std::array<int, 3>{15, 15, 15}));
-  EXPECT_EQ(LargestIndex(*reduced.image), 0);
+  EXPECT_EQ(Entry(*reduced, 15), (std::array<int, 3>{15, 15, 15}));
+  EXPECT_EQ(LargestIndex(*reduced), 0);
 }
 
 TEST(Quantizer, SizeLargerThanTheSourceIsCutToIt) {
@@ -154,7 +132,7 @@ TEST(Quantizer, SizeLargerThanTheSourceIsCutToIt) {
   ASSERT_EQ(image.AllocateBitmap(5, 3, 0, BM_24BIT), 1);
   vutest::FillPattern(image, 9);
   vuQuantizer quantizer;
-  Reduced reduced(quantizer.Quantize(&image, 500, 300, 8, CR_MEDIAN_CUT));
+  vuImagePtr reduced(quantizer.Quantize(&image, 500, 300, 8, CR_MEDIAN_CUT));
   ASSERT_TRUE(reduced->header);
   EXPECT_EQ(reduced->Width(), 5);
   EXPECT_EQ(reduced->Height(), 3);
@@ -168,12 +146,12 @@ TEST(Quantizer, NonColourSourceIsReadThroughItsColours) {
     for (int x = 0; x < 32; ++x)
       grey.SetColor(x, y, static_cast<uint8_t>(8 * x));
   vuQuantizer quantizer;
-  Reduced reduced(quantizer.Quantize(&grey, 32, 8, 256, CR_MEDIAN_CUT));
+  vuImagePtr reduced(quantizer.Quantize(&grey, 32, 8, 256, CR_MEDIAN_CUT));
   ASSERT_TRUE(reduced->header);
   EXPECT_EQ(quantizer.ColorsMade(), 32);
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 32; ++x) {
-      auto e = Entry(*reduced.image, reduced->Row(y)[x]);
+      auto e = Entry(*reduced, reduced->Row(y)[x]);
       EXPECT_EQ(e[0], 8 * x);
       EXPECT_EQ(e[1], e[0]);
       EXPECT_EQ(e[2], e[0]);
@@ -190,10 +168,10 @@ TEST(Quantizer, SixteenBitGreyIsReadByItsTopByte) {
       deep.accessor->SetRaw(x, y, sample);
     }
   vuQuantizer quantizer;
-  Reduced reduced(quantizer.Quantize(&deep, 6, 2, 256, CR_MEDIAN_CUT));
+  vuImagePtr reduced(quantizer.Quantize(&deep, 6, 2, 256, CR_MEDIAN_CUT));
   ASSERT_TRUE(reduced->header);
   EXPECT_EQ(quantizer.ColorsMade(), 1);
-  EXPECT_EQ(Entry(*reduced.image, 0), (std::array<int, 3>{128, 128, 128}));
+  EXPECT_EQ(Entry(*reduced, 0), (std::array<int, 3>{128, 128, 128}));
 }
 
 TEST(Quantizer, PointerOverloadReadsAndWritesPaddedRows) {
@@ -203,7 +181,7 @@ TEST(Quantizer, PointerOverloadReadsAndWritesPaddedRows) {
     ASSERT_EQ(image.AllocateBitmap(5, 9, 0, BM_24BIT), 1);
     vutest::FillPattern(image, 11);
     vuQuantizer byImage, byRows;
-    Reduced reduced(byImage.Quantize(&image, 5, 9, 6, method));
+    vuImagePtr reduced(byImage.Quantize(&image, 5, 9, 6, method));
     vuBMINFO* block = byRows.Quantize(image.bits, 5, 9, 6, method);
     ASSERT_TRUE(reduced->header);
     ASSERT_NE(block, nullptr);
@@ -226,13 +204,13 @@ TEST(FastQuantization, FixedTableAndMidGrey) {
   ASSERT_EQ(image.AllocateBitmap(2, 2, 0, BM_24BIT), 1);
   FillColour(image, 128, 128, 128);
   vuQuantizer quantizer;
-  Reduced reduced(quantizer.Quantize(&image, 2, 2, 256, CR_FAST_QUANT));
+  vuImagePtr reduced(quantizer.Quantize(&image, 2, 2, 256, CR_FAST_QUANT));
   ASSERT_TRUE(reduced->header);
   ASSERT_EQ(reduced->Colors(), 256);
   const int eight[8] = {0, 36, 73, 109, 146, 182, 219, 255};
   const int four[4] = {0, 85, 170, 255};
   for (int i = 0; i < 256; ++i) {
-    auto e = Entry(*reduced.image, i);
+    auto e = Entry(*reduced, i);
     EXPECT_EQ(e[0], eight[i >> 5]);
     EXPECT_EQ(e[1], eight[(i >> 2) & 7]);
     EXPECT_EQ(e[2], four[i & 3]);
@@ -253,7 +231,7 @@ TEST(FastQuantization, WhiteAndBlackAreExact) {
   image.SetColor(2, 0, 0, 0, 0);
   vuQuantizer quantizer;
   // Whatever N asks, the fixed table has its 256 entries, so every index has a colour.
-  Reduced reduced(quantizer.Quantize(&image, 3, 1, 16, CR_FAST_QUANT));
+  vuImagePtr reduced(quantizer.Quantize(&image, 3, 1, 16, CR_FAST_QUANT));
   ASSERT_TRUE(reduced->header);
   EXPECT_EQ(reduced->Colors(), 256);
   EXPECT_EQ(reduced->Row(0)[0], 255);
@@ -272,15 +250,15 @@ TEST(BestQuantization, FiveColoursGiveFiveExactEntries) {
       image.SetColor(x, y, c[0], c[1], c[2]);
     }
   vuQuantizer quantizer;
-  Reduced reduced(quantizer.Quantize(&image, 13, 7, 256, CR_BEST_QUANT));
+  vuImagePtr reduced(quantizer.Quantize(&image, 13, 7, 256, CR_BEST_QUANT));
   ASSERT_TRUE(reduced->header);
   EXPECT_EQ(quantizer.ColorsMade(), 5);
   std::set<std::array<int, 3>> made;
   for (int i = 0; i < 5; ++i)
-    made.insert(Entry(*reduced.image, i));
+    made.insert(Entry(*reduced, i));
   EXPECT_EQ(made.size(), 5u);
   for (int i = 5; i < 256; ++i)
-    EXPECT_EQ(Entry(*reduced.image, i), (std::array<int, 3>{0, 0, 0})) << i;
+    EXPECT_EQ(Entry(*reduced, i), (std::array<int, 3>{0, 0, 0})) << i;
   for (int y = 0; y < 7; ++y)
     for (int x = 0; x < 13; ++x) {
       const uint8_t* c = colours[(x * 3 + y) % 5];
@@ -303,17 +281,17 @@ TEST(BestQuantization, TooManyColoursLowerThePrecision) {
       image.SetColor(x, y, static_cast<uint8_t>(x), static_cast<uint8_t>(y),
                      static_cast<uint8_t>((x + y) / 2));
   vuQuantizer quantizer;
-  Reduced reduced(quantizer.Quantize(&image, 256, 256, 256, CR_BEST_QUANT));
+  vuImagePtr reduced(quantizer.Quantize(&image, 256, 256, 256, CR_BEST_QUANT));
   ASSERT_TRUE(reduced->header);
   EXPECT_EQ(quantizer.ColorsMade(), 256);
-  EXPECT_LT(LargestIndex(*reduced.image), 256);
+  EXPECT_LT(LargestIndex(*reduced), 256);
   // Largest table value: a scaled-back 127 is 255, never above.
   int largest = 0;
   for (int i = 0; i < 256; ++i)
-    for (int v : Entry(*reduced.image, i))
+    for (int v : Entry(*reduced, i))
       largest = std::max(largest, v);
   EXPECT_GT(largest, 240);
-  EXPECT_GT(PaletteImagePsnr(image, *reduced.image), 28.0);
+  EXPECT_GT(PaletteImagePsnr(image, *reduced), 28.0);
 }
 
 class Photographs : public ::testing::TestWithParam<const char*> {};
@@ -323,23 +301,23 @@ TEST_P(Photographs, MedianCutIsCloseToAnIndependentTool) {
   ASSERT_EQ(photo.LoadImage(vutest::Sample(GetParam()).c_str()), 0);
   ASSERT_EQ(photo.format, BM_24BIT);
   vuQuantizer quantizer;
-  Reduced reduced(quantizer.Quantize(&photo, photo.Width(), photo.Height(), 256, CR_MEDIAN_CUT));
+  vuImagePtr reduced(quantizer.Quantize(&photo, photo.Width(), photo.Height(), 256, CR_MEDIAN_CUT));
   ASSERT_TRUE(reduced->header);
   EXPECT_EQ(quantizer.ColorsMade(), 256);
-  EXPECT_LT(LargestIndex(*reduced.image), quantizer.ColorsMade());
-  double ours = PaletteImagePsnr(photo, *reduced.image);
+  EXPECT_LT(LargestIndex(*reduced), quantizer.ColorsMade());
+  double ours = PaletteImagePsnr(photo, *reduced);
   EXPECT_GT(ours, 30.0);
 
   vuQuantizer best;
-  Reduced exact(best.Quantize(&photo, photo.Width(), photo.Height(), 256, CR_BEST_QUANT));
+  vuImagePtr exact(best.Quantize(&photo, photo.Width(), photo.Height(), 256, CR_BEST_QUANT));
   ASSERT_TRUE(exact->header);
-  EXPECT_LT(LargestIndex(*exact.image), best.ColorsMade());
-  double bestPsnr = PaletteImagePsnr(photo, *exact.image);
+  EXPECT_LT(LargestIndex(*exact), best.ColorsMade());
+  double bestPsnr = PaletteImagePsnr(photo, *exact);
   EXPECT_GT(bestPsnr, 28.0);
 
   vuQuantizer fast;
-  Reduced fixed(fast.Quantize(&photo, photo.Width(), photo.Height(), 256, CR_FAST_QUANT));
-  double fastPsnr = PaletteImagePsnr(photo, *fixed.image);
+  vuImagePtr fixed(fast.Quantize(&photo, photo.Width(), photo.Height(), 256, CR_FAST_QUANT));
+  double fastPsnr = PaletteImagePsnr(photo, *fixed);
   EXPECT_GT(fastPsnr, 20.0);
   std::printf("%s: median cut %.2f dB, best %.2f dB, fast %.2f dB\n", GetParam(), ours, bestPsnr,
               fastPsnr);

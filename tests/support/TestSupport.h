@@ -1,10 +1,13 @@
-// Helpers shared by the test programs.
+// Helpers shared by the test programs: temporary files, commands, the sample folders; with them
+// come pictures, independent tools and damaged copies of files.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "imagelib/vuImage.h"
 #include "imagelib/vuImageOwner.h"
@@ -25,6 +28,14 @@ private:
   std::filesystem::path root_;
 };
 
+// A test with a temporary folder and files written into it.
+class FileTest : public ::testing::Test {
+protected:
+  TempDir dir;
+  // Writes the bytes to the folder; the file's path.
+  std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
+};
+
 // A file of the bundled samples folder.
 std::string Sample(const std::string& name);
 // A file of tests/data.
@@ -42,25 +53,34 @@ int RunCommand(const std::string& command, std::string* output = nullptr);
 bool HaveProgram(const std::string& name);
 // The path of the built vuconvert.
 std::string ConvertPath();
+// Runs the built vuconvert with `arguments` (already quoted for the shell); its exit status.
+int RunConvert(const std::string& arguments, std::string* output = nullptr);
 // Quotes a string for the shell.
 std::string Quote(const std::string& text);
+
+// Reads a file with the reader of `type` itself rather than LoadImage, so that a damaged file's
+// decoded part stays in `image`; the reader's result, and what it says is damaged in `damage`.
+int ReadWithReader(vuImage& image, int type, const std::string& path, std::string* damage);
 
 // An image that calls Delete() when it goes out of scope.
 using ScopedImage = vuImageOwner;
 
-// Fills an image of any format with a deterministic pattern through its accessor.
-void FillPattern(vuImage& image, uint32_t seed = 1);
-// True when both images have the same format, size and pixels (GetRaw of every pixel); on a
-// difference `why` says where.
-bool SamePixels(vuImage& a, vuImage& b, std::string* why = nullptr);
-// PSNR in dB of the 8-bit (or 16-bit, scaled to its peak) samples of two images of equal size and
-// format; infinity when identical.
-double Psnr(vuImage& a, vuImage& b);
+// Little-endian appenders for files built by hand.
+inline void Put8(std::vector<uint8_t>& out, int v) {
+  out.push_back(static_cast<uint8_t>(v));
+}
+inline void Put16(std::vector<uint8_t>& out, int v) {
+  out.push_back(static_cast<uint8_t>(v & 0xFF));
+  out.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
+}
 
-// The image's colours as 8-bit red, green, blue bytes, top row first (GetRGB of every pixel).
-std::vector<uint8_t> RgbBytesTopDown(vuImage& image);
-// The colours of a file as ImageMagick decodes them (8-bit red, green, blue, top row first), with
-// its width and height; false when ImageMagick is missing or fails.
-bool ImageMagickRgb(const std::string& file, std::vector<uint8_t>* rgb, int* width, int* height);
+// SaveImage with the process's file-size limit set to `limitBytes`, so that the disk seems to fill
+// part-way through the write; the limit is restored afterwards.
+int SaveWithFileSizeLimit(vuImage& image, const std::string& path, int type, void* options,
+                          long limitBytes);
 
 } // namespace vutest
+
+#include "support/Damage.h"
+#include "support/Picture.h"
+#include "support/Tools.h"

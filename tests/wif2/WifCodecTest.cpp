@@ -2,6 +2,7 @@
 // and known answers that guard every output byte.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -38,12 +39,12 @@ TEST(WifCodec, RoundTripsOnPhotographs) {
         double previous = INFINITY;
         // 16-bit colour codes its chroma low band 2^(2s) finer than 8-bit colour, so fine
         // qualities outgrow the chunk length field there.
-        const std::vector<int> qualities = p.colour && bits == 16
+        const std::vector<int> qualities = p.channels == 3 && bits == 16
                                                ? std::vector<int>{50, 150, 255}
                                                : std::vector<int>{1, 10, 50, 150, 255};
         for (int q : qualities) {
           const std::vector<uint8_t> file = Encode(p, ParamsFor(p, q, c.fast, c.tiled));
-          const double psnr = PsnrOf(p, Decode(file));
+          const double psnr = vutest::Psnr(p, Decode(file));
           if (print)
             std::printf("%-14s bits %2d fast %d tiled %d q %3d: %6.2f dB %6.3f bpp\n", sample, bits,
                         c.fast, c.tiled, q, psnr, file.size() * 8.0 / p.width / p.height);
@@ -66,7 +67,7 @@ TEST(WifCodec, PsnrFallsAsQualityRises) {
   const Picture p = LoadSample("camera.pgm");
   double previous = INFINITY;
   for (int q : {1, 2, 4, 8, 16, 32, 64, 128, 200, 255}) {
-    const double psnr = PsnrOf(p, Decode(Encode(p, ParamsFor(p, q, false, false))));
+    const double psnr = vutest::Psnr(p, Decode(Encode(p, ParamsFor(p, q, false, false))));
     EXPECT_LT(psnr, previous) << "q " << q;
     previous = psnr;
   }
@@ -84,13 +85,12 @@ TEST(WifCodec, OddAndTinySizes) {
           Picture p = Crop(*base, s[0], s[1]);
           if (bits != 8) p = Widen(p, bits);
           const std::vector<uint8_t> file = Encode(p, ParamsFor(p, 1, mode & 1, mode & 2));
-          Picture shape;
-          const std::vector<uint8_t> back = Decode(file, &shape);
-          ASSERT_EQ(shape.width, s[0]);
-          ASSERT_EQ(shape.height, s[1]);
-          const double psnr = PsnrOf(p, back);
-          EXPECT_GT(psnr, 40.0) << s[0] << "x" << s[1] << " colour " << p.colour << " bits " << bits
-                                << " mode " << mode;
+          const Picture back = Decode(file);
+          ASSERT_EQ(back.width, s[0]);
+          ASSERT_EQ(back.height, s[1]);
+          const double psnr = vutest::Psnr(p, back);
+          EXPECT_GT(psnr, 40.0) << s[0] << "x" << s[1] << " channels " << p.channels << " bits "
+                                << bits << " mode " << mode;
         }
       }
     }
@@ -127,7 +127,7 @@ TEST(WifCodec, KnownAnswers) {
     const Picture p = Make(k.c);
     const std::vector<uint8_t> file = Encode(p, ParamsFor(p, k.quality, k.c.fast, k.c.tiled));
     const uint64_t fileHash = Fnv1a(file);
-    const uint64_t pixelHash = Fnv1a(Decode(file));
+    const uint64_t pixelHash = Fnv1a(DecodeRows(file));
     if (print)
       std::printf("{{\"%s\", %d, %s, %s}, %d, 0x%016llxull, 0x%016llxull},\n", k.c.sample, k.c.bits,
                   k.c.fast ? "true" : "false", k.c.tiled ? "true" : "false", k.quality,
@@ -145,31 +145,14 @@ TEST(WifCodec, LevelsChosenWhenLeftOpen) {
   Picture tiny = Crop(LoadSample("camera.pgm"), 9, 9);
   file = Encode(tiny, ParamsFor(tiny, 50, false, false, 0));
   EXPECT_EQ(file[12], 1); // below 16 pixels: one level rather than none
-  EXPECT_GT(PsnrOf(tiny, Decode(file)), 25.0);
+  EXPECT_GT(vutest::Psnr(tiny, Decode(file)), 25.0);
 }
 
 namespace {
 
-// Decodes tile by tile into packed rows, without seam smoothing; `lengths` gets the answers.
-std::vector<uint8_t> DecodeTileByTile(const std::vector<uint8_t>& file,
-                                      std::vector<int64_t>* lengths) {
-  vuWifByteSource source{file.data(), file.size(), 0};
-  vuWifDecoder decoder;
-  EXPECT_EQ(decoder.Create(&source), 0);
-  const vuWifParams& p = decoder.Params();
-  const int64_t row = int64_t(p.width) * (p.colour ? 3 : 1) * p.sampleBytes;
-  std::vector<uint8_t> out(size_t(row) * p.height, 0);
-  decoder.BindWithStride(out.data(), row);
-  lengths->push_back(decoder.FirstChunkLength());
-  for (int k = 0; k < decoder.TileCount(); ++k)
-    lengths->push_back(decoder.DecodeTile(k));
-  lengths->push_back(decoder.DecodeTile(decoder.TileCount()));
-  return out;
-}
-
 std::vector<int64_t> ChunkLengths(const std::vector<uint8_t>& file) {
   std::vector<int64_t> lengths;
-  for (size_t offset = 54; offset + 4 <= file.size(); offset += vuWifChunkLength(&file[offset]))
+  for (size_t offset : ChunkOffsets(file))
     lengths.push_back(vuWifChunkLength(&file[offset]));
   return lengths;
 }
@@ -184,7 +167,7 @@ TEST(WifCodec, TileByTileEqualsDecodeAllBeforeSmoothing) {
       const vuWifParams params = ParamsFor(p, 30, false, true);
       const std::vector<uint8_t> file = Encode(p, params);
       std::vector<int64_t> answers;
-      std::vector<uint8_t> byTile = DecodeTileByTile(file, &answers);
+      std::vector<uint8_t> byTile = DecodeTilesUnsmoothed(file, &answers);
       const std::vector<int64_t> chunks = ChunkLengths(file);
       const vuWifTiling tiling = vuWifMakeTiling(params);
       ASSERT_EQ(int(chunks.size()), tiling.count);
@@ -194,9 +177,9 @@ TEST(WifCodec, TileByTileEqualsDecodeAllBeforeSmoothing) {
         EXPECT_EQ(answers[size_t(k) + 1], chunks[size_t(k) + 1] - (k + 2 == tiling.count ? 4 : 0));
       EXPECT_EQ(answers[size_t(tiling.count)], -1);
       EXPECT_EQ(answers.back(), -1);
-      const std::vector<uint8_t> all = Decode(file);
+      const std::vector<uint8_t> all = DecodeRows(file);
       EXPECT_NE(byTile, all); // the seams were smoothed
-      vuWifSmoothSeams(byTile.data(), p.RowBytes(), params);
+      vuWifSmoothSeams(byTile.data(), CodecRowBytes(p), params);
       EXPECT_EQ(byTile, all) << sample << " bits " << bits;
     }
   }
@@ -206,10 +189,10 @@ TEST(WifCodec, SingleTileFileAndNoSmoothingWhenUntiled) {
   const Picture p = LoadSample("chelsea.ppm");
   const std::vector<uint8_t> file = Encode(p, ParamsFor(p, 30, true, false));
   std::vector<int64_t> answers;
-  const std::vector<uint8_t> byTile = DecodeTileByTile(file, &answers);
+  const std::vector<uint8_t> byTile = DecodeTilesUnsmoothed(file, &answers);
   EXPECT_EQ(answers[0], int64_t(file.size()) - 54 - 4);
   EXPECT_EQ(answers[1], -1);
-  EXPECT_EQ(byTile, Decode(file));
+  EXPECT_EQ(byTile, DecodeRows(file));
 }
 
 TEST(WifCodec, SeamSmoothingRule) {
@@ -271,7 +254,7 @@ TEST(WifCodec, SeamSmoothingRule) {
 TEST(WifCodec, AlignedAndPackedBindingsAgree) {
   Picture p = Crop(LoadSample("camera.pgm"), 301, 77);
   const std::vector<uint8_t> file = Encode(p, ParamsFor(p, 40, false, false));
-  const std::vector<uint8_t> packed = Decode(file);
+  const std::vector<uint8_t> packed = DecodeRows(file);
   vuWifByteSource source{file.data(), file.size(), 0};
   vuWifDecoder decoder;
   ASSERT_EQ(decoder.Create(&source), 0);

@@ -13,9 +13,9 @@ TEST(WifFormat, UntiledGreyHeaderBytes) {
   Picture grey;
   grey.width = 640;
   grey.height = 480;
-  grey.pixels.assign(640 * 480, 0);
-  for (size_t i = 0; i < grey.pixels.size(); ++i)
-    grey.pixels[i] = uint8_t((i * 31) >> 5);
+  grey.samples.assign(640 * 480, 0);
+  for (size_t i = 0; i < grey.samples.size(); ++i)
+    grey.samples[i] = uint8_t((i * 31) >> 5);
   const std::vector<uint8_t> file = Encode(grey, ParamsFor(grey, 50, false, false));
   const uint8_t expected[] = {'W', 'I', 'F', '2', 2, 0, 40, 0, 0x80, 0x02, 0xE0, 0x01, 5, 50, 0};
   ASSERT_GT(file.size(), 58u);
@@ -147,9 +147,10 @@ TEST(WifFormat, PartialTilesAreZeroOutsideTheImage) {
   Picture p;
   p.width = 600;
   p.height = 300;
-  p.pixels.assign(600 * 300, 200);
+  p.samples.assign(600 * 300, 200);
   vuWifParams params = ParamsFor(p, 50, false, true);
-  vuWifTileReader reader(p.pixels.data(), p.RowBytes(), params);
+  const std::vector<uint8_t> rows = CodecRows(p);
+  vuWifTileReader reader(rows.data(), CodecRowBytes(p), params);
   std::vector<int32_t> plane(256 * 256, -1);
   reader.ReadTile(2, plane.data());
   for (int y = 0; y < 256; ++y)
@@ -167,12 +168,12 @@ TEST(WifFormat, SixHundredByThreeHundredTiledChunkLayout) {
   Picture wide;
   wide.width = 600;
   wide.height = 300;
-  wide.colour = 1;
-  wide.pixels.resize(size_t(600) * 3 * 300);
+  wide.channels = 3;
+  wide.samples.resize(size_t(600) * 3 * 300);
   for (int y = 0; y < 300; ++y)
     for (int x = 0; x < 600; ++x)
       for (int c = 0; c < 3; ++c)
-        wide.pixels[(size_t(y) * 600 + x) * 3 + c] = uint8_t(p.Sample(x % 512, y, c));
+        wide.At(x, y, c) = p.At(x % 512, y, c);
   const std::vector<uint8_t> file = Encode(wide, ParamsFor(wide, 50, false, true));
   size_t offset = 54;
   int chunks = 0;

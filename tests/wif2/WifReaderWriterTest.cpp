@@ -123,8 +123,7 @@ TEST(WifReaderWriter, ColourKeepsBlueGreenRedAndBottomRowFirst) {
   EXPECT_NEAR(back.Row(5)[3 * 10 + 2], 10, 6);
   EXPECT_NEAR(back.Row(60)[3 * 10 + 2], 240, 6);
   // The file starts with the picture's bottom rows: the codec's row 0 is the bitmap's row 0.
-  wiftest::Picture decoded;
-  std::vector<uint8_t> rows = wiftest::Decode(ReadFileBytes(dir.Path("c.wif")), &decoded);
+  std::vector<uint8_t> rows = wiftest::DecodeRows(ReadFileBytes(dir.Path("c.wif")));
   EXPECT_NEAR(rows[10 * 3], 230, 6);
 }
 
@@ -251,27 +250,24 @@ TEST(WifReaderWriter, ConvertCompressesDecodesAndShowsTheHeader) {
   TempDir dir;
   const std::string wif = dir.Path("photo.wif");
   std::string output;
-  ASSERT_EQ(RunCommand(Quote(ConvertPath()) + " " + Quote(Sample("chelsea.ppm")) + " " +
-                           Quote(wif) + " -q 60 --fast --tiles",
+  ASSERT_EQ(RunConvert(Quote(Sample("chelsea.ppm")) + " " + Quote(wif) + " -q 60 --fast --tiles",
                        &output),
             0)
       << output;
-  ASSERT_EQ(RunCommand(Quote(ConvertPath()) + " --info " + Quote(wif), &output), 0) << output;
+  ASSERT_EQ(RunConvert("--info " + Quote(wif), &output), 0) << output;
   EXPECT_NE(output.find("quality:        60"), std::string::npos) << output;
   EXPECT_NE(output.find("fast mode:      yes"), std::string::npos) << output;
   EXPECT_NE(output.find("tiles:          256 x 256"), std::string::npos) << output;
   EXPECT_NE(output.find("levels:         5"), std::string::npos) << output;
   EXPECT_NE(output.find("VU Ver2 , 1998"), std::string::npos) << output;
   const std::string ppm = dir.Path("back.ppm");
-  ASSERT_EQ(RunCommand(Quote(ConvertPath()) + " " + Quote(wif) + " " + Quote(ppm), &output), 0)
-      << output;
+  ASSERT_EQ(RunConvert(Quote(wif) + " " + Quote(ppm), &output), 0) << output;
   ScopedImage original, back;
   ASSERT_EQ(original.LoadImage(Sample("chelsea.ppm").c_str()), 0);
   ASSERT_EQ(back.LoadImage(ppm.c_str()), 0);
   EXPECT_GT(Psnr(original, back), 30.0);
   // Bad option values are refused.
-  EXPECT_NE(RunCommand(Quote(ConvertPath()) + " " + Quote(Sample("chelsea.ppm")) + " " +
-                           Quote(dir.Path("x.wif")) + " -q 300",
+  EXPECT_NE(RunConvert(Quote(Sample("chelsea.ppm")) + " " + Quote(dir.Path("x.wif")) + " -q 300",
                        &output),
             0);
 }
@@ -283,12 +279,12 @@ TEST(WifReaderWriter, ChunksThatOutgrowTheLengthFieldAreNeverWritten) {
   TempDir dir;
   ScopedImage image;
   ASSERT_EQ(image.LoadImage(Sample("astronaut.ppm").c_str()), 0);
-  wiftest::Picture wide = wiftest::Widen(wiftest::LoadSample("astronaut.ppm"), 16);
+  const std::vector<uint8_t> wide =
+      wiftest::CodecRows(wiftest::Widen(wiftest::LoadSample("astronaut.ppm"), 16));
   ScopedImage deep;
   ASSERT_EQ(deep.AllocateBitmap(512, 512, 0, BM_48BIT), 1);
   for (int y = 0; y < 512; ++y)
-    std::copy(wide.pixels.begin() + long(y) * 512 * 6, wide.pixels.begin() + long(y + 1) * 512 * 6,
-              deep.Row(y));
+    std::copy(wide.begin() + long(y) * 512 * 6, wide.begin() + long(y + 1) * 512 * 6, deep.Row(y));
   vuRecordingPlatform recorder;
   vuScopedPlatform guard(&recorder);
   vuWifSaveOptions options;

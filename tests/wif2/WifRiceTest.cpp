@@ -1,6 +1,7 @@
 // The coefficient coder: symbol mapping, block parameters, the exact bit sequences and decoding.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -183,17 +184,34 @@ TEST(WifRice, RandomRoundTrips) {
   }
 }
 
-TEST(WifRice, TruncatedAndGarbageStreamsEndCleanly) {
+TEST(WifRice, TruncatedAndGarbageStreamsStillGiveEveryValue) {
+  // Past its end a source gives 0xFF bytes: all-one bits, which decode as blocks with k = 7 and
+  // symbols 127 (seven low bits 1, then the stop bit): the value -63 everywhere.
   std::vector<int32_t> values(5000);
   for (size_t i = 0; i < values.size(); ++i)
     values[i] = int32_t(i % 13) - 6;
-  std::vector<uint8_t> bytes = EncodeValues(values);
-  for (size_t cut : {size_t(0), size_t(1), bytes.size() / 2}) {
-    std::vector<uint8_t> part(bytes.begin(), bytes.begin() + long(cut));
-    DecodeValues(part, values.size());
+  const std::vector<uint8_t> bytes = EncodeValues(values);
+  const std::vector<int32_t> fromNothing = DecodeValues({}, values.size());
+  EXPECT_EQ(std::count(fromNothing.begin(), fromNothing.end(), -63), long(values.size()));
+  DecodeValues({bytes[0]}, values.size()); // still gives every value
+  // A cut keeps the values coded wholly before it: about as many as the bytes before it hold,
+  // less the block it falls in.
+  for (size_t cut : {bytes.size() / 4, bytes.size() / 2, bytes.size() * 3 / 4}) {
+    const std::vector<uint8_t> part(bytes.begin(), bytes.begin() + long(cut));
+    const std::vector<int32_t> back = DecodeValues(part, values.size());
+    const size_t same =
+        size_t(std::mismatch(back.begin(), back.end(), values.begin()).first - back.begin());
+    EXPECT_GE(same + 32, values.size() * cut / bytes.size() * 9 / 10) << "cut at " << cut;
+    EXPECT_LT(same, values.size()) << "cut at " << cut;
   }
-  std::vector<uint8_t> zeros(4096, 0); // endless zero bits: one huge symbol, then the end
-  DecodeValues(zeros, 100000);
-  std::vector<uint8_t> digits(64, 0xFF); // all k = 7 with symbols 0/1 ... or values
-  DecodeValues(digits, 1u << 20);
+  // Endless zero bits: k = 0 and one symbol of 32765 (every bit of the buffer but the three of k)
+  // ended by the first byte past the end, then fifteen symbols 0 from that byte's ones: a run of
+  // 2^15 - 1 zeros that waits for the next block, whose first symbol (k = 7, 127) is -63.
+  const std::vector<int32_t> fromZeros = DecodeValues(std::vector<uint8_t>(4096, 0), 100000);
+  EXPECT_EQ(fromZeros[0], -16382);
+  EXPECT_EQ(std::count(fromZeros.begin() + 1, fromZeros.begin() + 32768, 0), 32767);
+  EXPECT_EQ(fromZeros[32768], -63);
+  // Nothing but ones, a million values long.
+  const std::vector<int32_t> fromOnes = DecodeValues(std::vector<uint8_t>(64, 0xFF), 1u << 20);
+  EXPECT_EQ(std::count(fromOnes.begin(), fromOnes.end(), -63), 1 << 20);
 }
