@@ -128,16 +128,22 @@ int BmpRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
   if (colorCount == 0) colorCount = h.bitCount <= 8 ? (1 << h.bitCount) : h.colorsImportant;
   if (h.bitCount <= 8 && colorCount > (1 << h.bitCount)) return -2;
   int entrySize = h.headerSize == kCoreHeaderSize ? 3 : 4;
-  int64_t tableEnd = kFileHeaderSize + h.headerSize + h.masksAfterHeader + entrySize * colorCount;
+  int64_t tableStart = kFileHeaderSize + h.headerSize + h.masksAfterHeader;
+  int64_t tableEnd = tableStart + entrySize * colorCount;
   int64_t fileSize = vuFileSize(stream);
-  if (h.bitCount > 8) colorCount = 0; // a table in a true-colour file is only read past
   // The pixels start at the offset the file gives; a missing or impossible offset means right
-  // behind the colour table.
+  // behind the colour table. A true-colour file only reads past its table, and many say they
+  // have one (colours important) without storing it: their offset alone tells.
+  int64_t lowestOffset = h.bitCount > 8 ? tableStart : tableEnd;
+  if (h.bitCount > 8) colorCount = 0;
   int64_t dataOffset =
-      h.dataOffset >= tableEnd && h.dataOffset < fileSize ? h.dataOffset : tableEnd;
+      h.dataOffset >= lowestOffset && h.dataOffset < fileSize ? h.dataOffset : tableEnd;
   int fileStride = ((BitmapAccessor::RowBytes(width, h.bitCount) + 3) / 4) * 4;
-  if (!compressed && dataOffset + int64_t(fileStride) * height > fileSize) return -2;
   if (dataOffset > fileSize) return -2;
+  // A file that ends early is read as far as it goes, but a few bytes claiming a huge picture
+  // are refused before anything is allocated.
+  int64_t dataBytes = fileSize - dataOffset;
+  if (!compressed && int64_t(fileStride) * height > 1024 * (dataBytes + 1024)) return -2;
 
   if (!image->AllocateBitmap(width, static_cast<int>(height), static_cast<int>(colorCount),
                              format)) {
@@ -154,15 +160,18 @@ int BmpRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
   if (std::fseek(stream, dataOffset, SEEK_SET) != 0) return -2;
 
   int64_t consumed = 0;
-  if (h.compression == kCompressionRle8) {
-    consumed = ReadRunLength(stream, 8);
-  } else if (h.compression == kCompressionRle4) {
-    consumed = ReadRunLength(stream, 4);
+  if (compressed) {
+    consumed = ReadRunLength(stream, h.compression == kCompressionRle8 ? 8 : 4);
+    if (!damage.empty()) return -2;
   } else {
     std::vector<uint8_t> raw(fileStride);
     for (int64_t i = 0; i < height; ++i) {
       int y = static_cast<int>(topDown ? height - 1 - i : i);
-      if (std::fread(raw.data(), 1, raw.size(), stream) != raw.size()) return -2;
+      if (std::fread(raw.data(), 1, raw.size(), stream) != raw.size()) {
+        // The rows that came stay; the rest is cleared.
+        damage = vuDataEndsInRow(i + 1, height);
+        return -2;
+      }
       consumed += fileStride;
       uint8_t* row = image->Row(y);
       switch (h.bitCount) {
@@ -205,11 +214,18 @@ int64_t BmpRW::ReadRunLength(FILE* stream, int bitsPerPixel) {
     }
     ++x;
   };
+  // The data may end without an end-of-bitmap mark once the last row is complete; anywhere else
+  // rows are missing.
+  auto ended = [&]() {
+    if (y >= height || (y == height - 1 && x >= width)) return consumed;
+    damage = vuDataEndsInRow(y + 1, height);
+    return consumed;
+  };
   while (y < height) {
     int n = ReadByte(stream);
-    if (n == EOF) break;
+    if (n == EOF) return ended();
     int v = ReadByte(stream);
-    if (v == EOF) break;
+    if (v == EOF) return ended();
     consumed += 2;
     if (n > 0) {
       // An encoded run; 4-bit runs alternate the high and the low nibble.
@@ -222,7 +238,7 @@ int64_t BmpRW::ReadRunLength(FILE* stream, int bitsPerPixel) {
       break;
     } else if (v == 2) {
       int dx = ReadByte(stream), dy = ReadByte(stream);
-      if (dx == EOF || dy == EOF) break;
+      if (dx == EOF || dy == EOF) return ended();
       consumed += 2;
       x += dx;
       y += dy;
@@ -231,7 +247,7 @@ int64_t BmpRW::ReadRunLength(FILE* stream, int bitsPerPixel) {
       int bytes = nibbles ? (v + 1) / 2 : v;
       for (int k = 0; k < bytes; ++k) {
         int b = ReadByte(stream);
-        if (b == EOF) return consumed;
+        if (b == EOF) return ended();
         ++consumed;
         if (!nibbles) {
           put(b);

@@ -124,9 +124,11 @@ int TargaRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA
   int targetBits = samples * 8;
   if (BitmapAccessor::RowBytes(h.width, targetBits) > kMaxRowBytes) return -2;
   // The file must be able to hold the picture: every run-length packet of at most 1 + 4 bytes
-  // gives at most 128 pixels.
+  // gives at most 128 pixels. An uncompressed file that ends early is read as far as it goes, but
+  // a few bytes claiming a huge picture are refused before anything is allocated.
   int64_t pixels = int64_t(h.width) * h.height;
-  if (runLength_ ? pixels > dataBytes * 128 : pixels * bytesPerPixel_ > dataBytes) return -2;
+  if (runLength_ ? pixels > dataBytes * 128 : pixels * bytesPerPixel_ > 1024 * (dataBytes + 1024))
+    return -2;
 
   if (std::fseek(stream, kHeaderSize + h.idLength, SEEK_SET) != 0) return -2;
   std::vector<uint8_t> map(static_cast<size_t>(mapBytes));
@@ -161,11 +163,9 @@ int TargaRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA
   }
 
   int result = ReadPixels(stream, h);
-  if (result < 0) {
-    image->Delete();
-    return result;
-  }
-  return 0;
+  // A file whose data ends early keeps the rows that came.
+  if (result < 0 && damage.empty()) image->Delete();
+  return result < 0 ? result : 0;
 }
 
 bool TargaRW::NextPixel(FILE* stream, uint8_t* pixel) {
@@ -199,18 +199,23 @@ int TargaRW::ReadPixels(FILE* stream, const TargaHeader& h) {
   const size_t fileRowBytes = size_t(width) * bytesPerPixel_;
   std::vector<uint8_t> pixels(fileRowBytes);
   std::vector<uint8_t> row(size_t(width) * samples);
+  int rowsRead = 0;
   for (int r : RowOrder(height, (h.descriptor >> 6) & 3)) {
+    // The pixels of the row the data holds; the rest of the row the data ended in is cleared.
+    int got = width;
     if (!runLength_) {
-      if (std::fread(pixels.data(), 1, fileRowBytes, stream) != fileRowBytes) return -2;
+      got = static_cast<int>(std::fread(pixels.data(), 1, fileRowBytes, stream) / bytesPerPixel_);
     } else {
-      for (int i = 0; i < width; ++i)
-        if (!NextPixel(stream, pixels.data() + size_t(i) * bytesPerPixel_)) return -2;
+      for (int i = 0; i < width && got == width; ++i)
+        if (!NextPixel(stream, pixels.data() + size_t(i) * bytesPerPixel_)) got = i;
     }
     for (int i = 0; i < width; ++i) {
       const uint8_t* pixel = pixels.data() + size_t(i) * bytesPerPixel_;
       int x = rightToLeft ? width - 1 - i : i;
       uint8_t* out = row.data() + size_t(x) * samples;
-      if (samples == 1) {
+      if (i >= got) {
+        std::fill(out, out + samples, 0);
+      } else if (samples == 1) {
         out[0] = pixel[0]; // index or grey level (a grey-and-alpha pixel keeps its grey byte)
       } else if (h.pixelDepth == 16 || h.pixelDepth == 15) {
         uint16_t bgr[3];
@@ -224,6 +229,11 @@ int TargaRW::ReadPixels(FILE* stream, const TargaHeader& h) {
     }
     // The row's bytes are the image's own layout (blue, green, red[, fourth] or one byte).
     std::copy(row.begin(), row.end(), image->Row(topToBottom ? height - 1 - r : r));
+    ++rowsRead;
+    if (got < width) {
+      damage = vuDataEndsInRow(rowsRead, height);
+      return -2;
+    }
   }
   return 0;
 }

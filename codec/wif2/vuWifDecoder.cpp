@@ -88,15 +88,44 @@ void vuWifDecoder::DecodeInto(int t) {
 
 uint8_t* vuWifDecoder::DecodeAll() {
   if (!buffer_ || !tileDecoder_) return buffer_;
+  const size_t first = source_->position;
   const int threads = vuWifThreadsFor(tiling_.count, threads_);
   if (threads > 1 && DecodeTilesInParallel(threads)) {
     if (callerBuffer_ && params_.tiled) SmoothSeams();
     return buffer_;
   }
+  // Sequentially: every tile in turn, noting the first damage found.
+  source_->position = first;
+  damage_.clear();
+  const size_t size = source_->size;
+  auto note = [this](const std::string& what) {
+    if (damage_.empty()) damage_ = what;
+  };
   for (int t = 0; t < tiling_.count; ++t) {
+    // Each chunk starts where the previous tile's data ended; its length counts the marker.
+    const size_t chunkStart = source_->position;
+    const std::string tile =
+        "tile " + std::to_string(t + 1) + " of " + std::to_string(tiling_.count);
+    if (chunkStart + kWifChunkMarkerBytes > size) {
+      note("the data ends before " + tile);
+      break;
+    }
     uint8_t marker[kWifChunkMarkerBytes];
     source_->Read(marker, kWifChunkMarkerBytes);
+    const size_t chunkEnd = chunkStart + vuWifChunkLength(marker);
+    const bool markerFound = marker[0] == kWifChunkMarker;
+    if (!markerFound) note("the chunk marker of " + tile + " is missing");
     DecodeInto(t);
+    // A whole tile's data ends exactly where its chunk does.
+    if (source_->position == chunkEnd) continue;
+    if (source_->position > size)
+      note("the data ends inside " + tile);
+    else if (source_->position > chunkEnd)
+      note("the data of " + tile + " runs past its chunk");
+    else
+      note("the data of " + tile + " ends before its chunk");
+    // The next tile starts where the chunk says, if the chunk can be believed.
+    if (markerFound && chunkEnd <= size) source_->position = chunkEnd;
   }
   if (callerBuffer_ && params_.tiled) SmoothSeams();
   return buffer_;
@@ -104,8 +133,8 @@ uint8_t* vuWifDecoder::DecodeAll() {
 
 bool vuWifDecoder::DecodeTilesInParallel(int threads) {
   // Where each tile's marker should be, from the chunk lengths. The decoder proper never trusts
-  // them: a tile decoded from a start that turns out not to be where the previous tile's data
-  // ended is decoded again in sequence, so the pixels are exactly those of the sequential path.
+  // them: when a tile's data does not end where the next tile's chunk starts, the whole file is
+  // decoded again in sequence, so the pixels are exactly those of the sequential path.
   const int count = tiling_.count;
   std::vector<size_t> marker(static_cast<size_t>(count));
   std::vector<size_t> end(static_cast<size_t>(count));
@@ -118,33 +147,37 @@ bool vuWifDecoder::DecodeTilesInParallel(int threads) {
     if (length <= kWifChunkMarkerBytes || at + static_cast<size_t>(length) >= source_->size) break;
     marker[static_cast<size_t>(known++)] = at + static_cast<size_t>(length);
   }
+  if (known < count || marker[static_cast<size_t>(count - 1)] + kWifChunkMarkerBytes > source_->size)
+    return false;
   std::vector<std::unique_ptr<vuWifTileDecoder>> extra;
   std::vector<vuWifTileDecoder*> decoders = {tileDecoder_.get()};
   try {
-    for (int w = 1; w < vuWifThreadsFor(known, threads); ++w) {
+    for (int w = 1; w < vuWifThreadsFor(count, threads); ++w) {
       extra.push_back(vuWifTileDecoder::Create(params_));
       decoders.push_back(extra.back().get());
     }
   } catch (const std::bad_alloc&) {
     return false;
   }
-  vuWifRunParallel(known, threads, [&](int t, int worker) {
+  vuWifRunParallel(count, threads, [&](int t, int worker) {
     vuWifByteSource source = *source_;
     source.position = marker[static_cast<size_t>(t)] + kWifChunkMarkerBytes;
     TileRows rows(*tileWriter_, t);
     decoders[static_cast<size_t>(worker)]->DecodeTile(&source, rows);
     end[static_cast<size_t>(t)] = source.position;
   });
-  // The tiles after the first one whose start was wrong, in sequence.
-  int t = 0;
-  while (t + 1 < known && end[static_cast<size_t>(t)] == marker[static_cast<size_t>(t + 1)])
-    ++t;
-  source_->position = end[static_cast<size_t>(t)];
-  for (++t; t < count; ++t) {
-    uint8_t bytes[kWifChunkMarkerBytes];
-    source_->Read(bytes, kWifChunkMarkerBytes);
-    DecodeInto(t);
+  // Only an intact file is done here: every tile's data must end exactly where its chunk does
+  // and every chunk must carry its marker. Anything else is decoded again in sequence, which
+  // reports the damage and gives exactly the sequential pixels.
+  for (int t = 0; t < count; ++t) {
+    const size_t at = marker[static_cast<size_t>(t)];
+    const size_t chunkEnd = at + static_cast<size_t>(vuWifChunkLength(source_->data + at));
+    if (source_->data[at] != kWifChunkMarker || end[static_cast<size_t>(t)] != chunkEnd ||
+        chunkEnd > source_->size)
+      return false;
   }
+  damage_.clear();
+  source_->position = end[static_cast<size_t>(count - 1)];
   return true;
 }
 

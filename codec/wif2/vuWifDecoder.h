@@ -61,8 +61,12 @@ public:
   uint8_t* AllocateBuffer();
 
   // Decodes every tile in file order and, for a tiled file in a caller's buffer, smooths the
-  // horizontal tile seams. Returns the destination buffer.
+  // horizontal tile seams. Returns the destination buffer. Tiles whose chunk lies past the end of
+  // the data are not decoded (their pixels stay as they were); Damage() then says what is wrong.
   uint8_t* DecodeAll();
+  // After DecodeAll: why the picture is incomplete (the data ends before a tile, a chunk marker is
+  // missing, or a tile's data runs past its chunk); empty when every tile was whole.
+  const std::string& Damage() const { return damage_; }
   // Decodes tile k from the source (positioned at its first data byte). Returns the number of
   // bytes to wait for before tile k + 1 can be decoded (its chunk length, minus 4 for the last
   // tile, read from its marker), or -1 after the last tile and for k past it.
@@ -81,7 +85,7 @@ private:
   void SmoothSeams();
   void DecodeInto(int t);
   // Decodes the tiles on several threads, each from the start its chunk lengths give; returns
-  // false (nothing decoded) when it cannot.
+  // false when it cannot or when the file turns out damaged (the caller then decodes in sequence).
   bool DecodeTilesInParallel(int threads);
 
   vuWifParams params_;
@@ -94,6 +98,7 @@ private:
   int64_t rowBytes_ = 0;
   bool callerBuffer_ = false;
   std::vector<uint8_t> ownBuffer_;
+  std::string damage_;
   int64_t memoryLimit_ = kWifDefaultMemoryLimit;
   int threads_ = vuWifDefaultThreads();
 };

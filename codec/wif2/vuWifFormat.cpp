@@ -94,7 +94,7 @@ bool vuWifHeaderIsValid(const uint8_t* bytes) {
 }
 
 void vuWifWriteChunkMarker(uint8_t* out, uint32_t length) {
-  out[0] = 'T';
+  out[0] = kWifChunkMarker;
   out[1] = static_cast<uint8_t>((length >> 16) & 0xFF);
   out[2] = static_cast<uint8_t>((length >> 8) & 0xFF);
   out[3] = static_cast<uint8_t>(length & 0xFF);

@@ -10,6 +10,7 @@
 
 constexpr int kWifHeaderBytes = 40;
 constexpr int kWifChunkMarkerBytes = 4;
+constexpr uint8_t kWifChunkMarker = 'T';
 // The chunk length field has three bytes.
 constexpr int64_t kWifMaxChunkLength = 0xFFFFFF;
 // The comment our encoder writes after the header.
