@@ -75,11 +75,12 @@ async function stream(url) {
   } catch (error) {
     // A cut connection: the instance keeps what it drew.
     vu._vuWebEndStream(viewer, REASON_NETWORK);
-    post('end', { state: 'cut', received, message: String(error.message || error) });
+    post('end', { state: 'cut', received, drawn: vu._vuWebHasPicture(viewer) === 1,
+                 message: String(error.message || error) });
     return;
   }
   vu._vuWebEndStream(viewer, REASON_DONE);
-  post('end', { state: 'done', received });
+  post('end', { state: 'done', received, drawn: vu._vuWebHasPicture(viewer) === 1 });
 }
 
 async function start(message) {

@@ -1,7 +1,8 @@
 // <wif-image src="..." width="..." height="..." mode="embed|full">: a WIF picture that appears
 // while it downloads. The decoding runs in a worker that owns the canvas, so a large picture never
 // blocks the page. Events: "wifpaint" after every painted step, "wifend" when the stream is over
-// (detail.state "done", "cut" or "failed"; detail.drawn false when no picture came of it).
+// (detail.state "done", "cut" or "failed"; detail.drawn false when no picture came of it: the
+// window then shows the light grey placeholder, or nothing when the file could not be fetched).
 const WORKER_URL = new URL('./vu-worker.js', import.meta.url);
 export const WIF_MIME_TYPE = 'image/RAZizazed';
 
@@ -124,7 +125,7 @@ export class WifImage extends HTMLElement {
     } else if (message.type === 'end') {
       this.state = message.state;
       this.received = message.received;
-      const detail = { state: message.state, drawn: this.pictureWidth > 0, received: message.received,
+      const detail = { state: message.state, drawn: message.drawn === true, received: message.received,
                        paints: message.paints, message: message.message };
       finish(detail);
       this.dispatchEvent(new CustomEvent('wifend', { detail }));

@@ -8,6 +8,8 @@
 #include "imagelib/vuImageOwner.h"
 #include "plugin/PluginTestSupport.h"
 
+using namespace plugintest;
+
 namespace {
 
 bool Write(const std::string& path, const std::vector<uint8_t>& bytes) {

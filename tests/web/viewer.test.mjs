@@ -52,6 +52,11 @@ function differences(pixels, picture) {
   return count;
 }
 
+// The light grey placeholder stretched over the whole window.
+function isPlaceholder(pixels) {
+  return pixels.data.every((v, i) => (i % 4 === 3 ? v === 255 : v === 192));
+}
+
 let server;
 let base;
 let browser;
@@ -69,11 +74,12 @@ before(async () => {
     ],
   });
   base = `http://127.0.0.1:${server.address().port}`;
-  browser = await chromium.launch({
+  // A fresh profile for every run; the browser never reaches past this machine.
+  browser = await chromium.launchPersistentContext(join(work, 'profile'), {
     executablePath: '/usr/bin/chromium',
+    acceptDownloads: true,
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      `--user-data-dir=${join(work, 'profile')}`],
+      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
   });
 });
 
@@ -85,9 +91,9 @@ after(async () => {
 
 // A page that records console errors and uncaught exceptions; `done` asserts there were none
 // (but for the browser's own note of a missing file, where a test asks for one).
-async function openPage(path = '/blank.html', options = {}, allowMissing = false) {
-  const context = await browser.newContext({ acceptDownloads: true, ...options });
-  const page = await context.newPage();
+async function openPage(path = '/blank.html', viewport = null, allowMissing = false) {
+  const page = await browser.newPage();
+  if (viewport) await page.setViewportSize(viewport);
   const problems = [];
   page.on('console', (message) => {
     if (message.type() !== 'error') return;
@@ -99,7 +105,7 @@ async function openPage(path = '/blank.html', options = {}, allowMissing = false
   return {
     page,
     async done() {
-      await context.close();
+      await page.close();
       assert.deepEqual(problems, [], 'console errors or uncaught exceptions');
     },
   };
@@ -138,6 +144,11 @@ describe('the web viewer', () => {
       assert.equal(shown.detail.drawn, true, name);
       assert.equal(differences(shown.last, nativeDecode(name)), 0, `${name}: pixels differ`);
     }
+    // Printed, an embedded picture takes a quarter of its window's size.
+    await page.emulateMedia({ media: 'print' });
+    const printed = await page.evaluate(() =>
+      document.querySelector('wif-image').shadowRoot.querySelector('canvas').getBoundingClientRect().toJSON());
+    assert.deepEqual([printed.width, printed.height], [128, 128]);
     await done();
   });
 
@@ -168,21 +179,23 @@ describe('the web viewer', () => {
 
     const early = await show(page, `/fixtures/${name}?cut=10`, 32, 16);
     assert.equal(early.detail.state, 'cut');
-    const grey = early.last.data.every((v, i) => (i % 4 === 3 ? v === 255 : v === 192));
-    assert.ok(grey, 'the placeholder is light grey');
+    assert.equal(early.detail.drawn, false);
+    assert.ok(isPlaceholder(early.last), 'the placeholder is light grey');
     await done();
   });
 
-  test('a file that is not WIF, and a missing one, end with nothing drawn and no error', async () => {
-    const { page, done } = await openPage('/blank.html', {}, true);
+  test('a file that is not WIF, and a missing one, end with no picture and no error', async () => {
+    const { page, done } = await openPage('/blank.html', null, true);
     const other = await show(page, '/samples/camera.pgm?piece=4096', 64, 64);
     assert.equal(other.detail.state, 'done');
     assert.equal(other.detail.drawn, false);
-    assert.equal(other.paints, 0);
-    assert.ok(other.last.data.every((v) => v === 0), 'nothing is drawn');
+    assert.equal(other.paints, 1);
+    assert.ok(isPlaceholder(other.last), 'only the placeholder is shown');
     const missing = await show(page, '/fixtures/none.wif', 64, 64);
     assert.equal(missing.detail.state, 'failed');
+    assert.equal(missing.detail.drawn, false);
     assert.equal(missing.paints, 0);
+    assert.ok(missing.last.data.every((v) => v === 0), 'nothing is drawn');
     await done();
   });
 
@@ -190,7 +203,7 @@ describe('the web viewer', () => {
     const name = 'colour-tiled.wif';
     const file = readFileSync(join(work, name));
     const { page, done } = await openPage(`/viewer.html?src=/fixtures/${name}%3Fpiece%3D1024%26pause%3D40`,
-      { viewport: { width: 451, height: 300 } });
+      { width: 451, height: 300 });
     const image = page.locator('wif-image');
     await page.waitForFunction(() => document.querySelector('wif-image')?.paints >= 2);
     await page.mouse.click(100, 100, { button: 'right' });
@@ -211,6 +224,12 @@ describe('the web viewer', () => {
     const native = join(work, 'native.bmp');
     execFileSync(host, ['--save-bmp', native, join(work, name)], { stdio: 'ignore' });
     assert.deepEqual(readFileSync(await bmp.path()), readFileSync(native));
+
+    // Printed, the full page shows the picture at three times its size.
+    await page.emulateMedia({ media: 'print' });
+    const printed = await image.evaluate((e) => e.shadowRoot.querySelector('canvas').getBoundingClientRect().toJSON());
+    assert.deepEqual([printed.width, printed.height], [3 * 451, 3 * 300]);
+    assert.equal(await menu.isVisible(), false);
     await done();
   });
 

@@ -17,6 +17,7 @@
 #include "imagelib/vuPlatform.h"
 #include "imagelib/vuSoftwareTarget.h"
 #include "plugin/PluginHost.h"
+#include "plugin/PluginInstance.h"
 #include "plugin/npapi.h"
 
 // The page's paint handler: called after every paint of a viewer's window.
@@ -201,12 +202,19 @@ EMSCRIPTEN_KEEPALIVE int vuWebPaintCount(int viewer) {
 EMSCRIPTEN_KEEPALIVE int vuWebImageWidth(int viewer) {
   Viewer* v = Find(viewer);
   const vuImage* image = v ? vuPluginInstanceImage(&v->npp) : nullptr;
-  return image && image->header ? image->header->biWidth : 0;
+  return image && image->header ? image->Width() : 0;
 }
 EMSCRIPTEN_KEEPALIVE int vuWebImageHeight(int viewer) {
   Viewer* v = Find(viewer);
   const vuImage* image = v ? vuPluginInstanceImage(&v->npp) : nullptr;
-  return image && image->header ? image->header->biHeight : 0;
+  return image && image->header ? image->Height() : 0;
+}
+
+// 1 once the stream's header was decoded (a picture of the file, not the placeholder), else 0.
+EMSCRIPTEN_KEEPALIVE int vuWebHasPicture(int viewer) {
+  Viewer* v = Find(viewer);
+  const auto* core = v ? static_cast<const PluginInstance*>(v->npp.pdata) : nullptr;
+  return core && core->started == 1 && core->image ? 1 : 0;
 }
 
 // A right click on the window answered with "WIF" (filter 1) or "BMP" (filter 2): the plug-in
