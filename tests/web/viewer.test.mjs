@@ -127,7 +127,9 @@ async function show(page, src, width, height, extra = {}) {
     });
     const ended = new Promise((done) => element.addEventListener('wifend', (e) => done(e.detail), { once: true }));
     document.body.append(element);
-    const detail = await ended;
+    // A stream that never ends fails the test instead of stalling the run.
+    const detail = await Promise.race([ended, new Promise((done) =>
+      setTimeout(() => done({ state: 'timed out' }), 120000))]);
     const last = await element.readPixels();
     const firstPixels = first ? await first : null;
     const pack = (p) => p && { width: p.width, height: p.height, data: Array.from(p.data) };
