@@ -12,7 +12,7 @@ CCACHE     := $(shell command -v ccache 2>/dev/null)
 CMAKE_LAUNCHER := $(if $(CCACHE),-DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
 export CCACHE_BASEDIR := $(CURDIR)
 
-.PHONY: all deps build demo test test-asan bench fuzz fuzz-smoke clean
+.PHONY: all deps build demo test test-asan bench fuzz fuzz-smoke clean web web-demo test-web
 
 all: build
 
@@ -51,5 +51,26 @@ fuzz-smoke: deps
 	FUZZ_BUILD=$(FUZZ_BUILD) fuzz/run build
 	FUZZ_BUILD=$(FUZZ_BUILD) fuzz/run smoke $(FUZZ_SMOKE_SECONDS)
 
+
+# The viewer for web pages: the plug-in core in WebAssembly (emscripten's Python scripts from Debian's
+# own interpreter, which starts fastest).
+WEB_BUILD ?= build-web
+WEB_ENV   := PATH=/usr/bin:$$PATH NODE_PATH=/usr/share/nodejs
+web: deps
+	$(WEB_ENV) cmake -S web -B $(WEB_BUILD) -G Ninja $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
+	@echo "web: $(WEB_BUILD)/vuweb.wasm $$(stat -c %s $(WEB_BUILD)/vuweb.wasm) bytes, $$(gzip -9c $(WEB_BUILD)/vuweb.wasm | wc -c) gzipped"
+
+# The demo: the pages, the WebAssembly build and WIF copies of the samples, dribbled out slowly.
+web-demo: build web
+	mkdir -p $(WEB_BUILD)/samples
+	$(BUILD)/tests/web/vuweb-fixtures $(WEB_BUILD)/samples
+	node web/serve.mjs --port $${PORT:-8080} --piece 2048 --pause 25 --mount /=web \
+	  --mount /=$(WEB_BUILD) --mount /samples=$(WEB_BUILD)/samples
+
+# The viewer in headless Chromium against the native host's decodes.
+test-web: build web
+	cd tests/web && VU_BUILD=$(abspath $(BUILD)) VU_WEB_BUILD=$(abspath $(WEB_BUILD)) node --test
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)
