@@ -124,8 +124,14 @@ uint8_t* vuWifDecoder::DecodeAll() {
       note("the data of " + tile + " runs past its chunk");
     else
       note("the data of " + tile + " ends before its chunk");
-    // The next tile starts where the chunk says, if the chunk can be believed.
-    if (markerFound && chunkEnd <= size) source_->position = chunkEnd;
+    // The next tile starts where this tile's data ended when a marker stands there (only the
+    // length was damaged); else where the chunk says, when a marker stands there (the tile's
+    // data was damaged); else the decoder goes on where it is.
+    auto markerAt = [&](size_t at) {
+      return at < size && source_->data[at] == kWifChunkMarker;
+    };
+    if (t + 1 < tiling_.count && !markerAt(source_->position) && markerFound && markerAt(chunkEnd))
+      source_->position = chunkEnd;
   }
   if (callerBuffer_ && params_.tiled) SmoothSeams();
   return buffer_;
