@@ -55,7 +55,8 @@ async function stream(url) {
     response = await fetch(url);
     if (!response.ok || !response.body) throw new Error(`HTTP ${response.status}`);
   } catch (error) {
-    vu._vuWebEndStream(viewer, REASON_NETWORK);
+    // No response, no stream: as in a browser, the instance never hears of one (and so never
+    // shows the placeholder of a stream that ended early).
     post('end', { state: 'failed', received, message: String(error.message || error) });
     return;
   }

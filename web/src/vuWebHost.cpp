@@ -40,6 +40,21 @@ public:
     std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
     return vuRecordingPlatform::MessageBox(text, caption, buttons, icon);
   }
+
+  // The save dialog answers with the file prepared for the right click that asked it; any other
+  // dialog is cancelled.
+  bool GetSaveFileName(vuFileDialog& dialog) override {
+    if (saveFilter == 0) return false;
+    dialog.filterIndex = saveFilter;
+    dialog.path = savePath;
+    dialog.extensionOffset = vuFileExtensionOffset(savePath);
+    saveFilter = 0;
+    return true;
+  }
+  bool GetOpenFileName(vuFileDialog&) override { return false; }
+
+  std::string savePath;
+  int saveFilter = 0; // 1 WIF, 2 BMP; 0 when no save is prepared
 };
 
 class WebWindow : public vuHostWindow {
@@ -82,6 +97,8 @@ struct Viewer {
   std::unique_ptr<WebWindow> window;
   bool open = false;
   bool created = false;
+  bool ended = false;
+  bool pictureAtEnd = false; // the file's own picture had started when the stream ended
   std::vector<uint8_t> saved;
 };
 
@@ -179,11 +196,17 @@ EMSCRIPTEN_KEEPALIVE int vuWebWrite(int viewer, const uint8_t* bytes, int length
   return answer;
 }
 
+EMSCRIPTEN_KEEPALIVE int vuWebHasPicture(int viewer);
+
 // NPP_DestroyStream: the stream ended (reason 0 done, 1 network error, 2 user break).
 EMSCRIPTEN_KEEPALIVE void vuWebEndStream(int viewer, int reason) {
   Viewer* v = Find(viewer);
   if (!v || !v->open) return;
   v->open = false;
+  // Asked before the end: a stream that never started ends showing the placeholder, which is
+  // an image of the instance's too.
+  v->pictureAtEnd = vuWebHasPicture(viewer) == 1;
+  v->ended = true;
   gPlugin.destroystream(&v->npp, &v->stream, static_cast<NPReason>(reason));
 }
 
@@ -213,6 +236,7 @@ EMSCRIPTEN_KEEPALIVE int vuWebImageHeight(int viewer) {
 // 1 once the stream's header was decoded (a picture of the file, not the placeholder), else 0.
 EMSCRIPTEN_KEEPALIVE int vuWebHasPicture(int viewer) {
   Viewer* v = Find(viewer);
+  if (v && v->ended) return v->pictureAtEnd ? 1 : 0;
   const auto* core = v ? static_cast<const PluginInstance*>(v->npp.pdata) : nullptr;
   return core && core->started == 1 && core->image ? 1 : 0;
 }
@@ -227,9 +251,10 @@ EMSCRIPTEN_KEEPALIVE int vuWebSave(int viewer, int filter) {
   const std::string path = std::string(kSaveFolder) + (filter == 1 ? "/picture.wif" : "/picture.bmp");
   std::remove(path.c_str());
   EM_ASM({ try { FS.mkdir(UTF8ToString($0)); } catch (e) {} }, kSaveFolder);
-  gPlatform.fileAnswers.push_back({true, path, filter});
+  gPlatform.savePath = path;
+  gPlatform.saveFilter = filter;
   v->window->SendMessage(VU_WM_RBUTTONDOWN, 0, 0);
-  gPlatform.fileAnswers.clear();
+  gPlatform.saveFilter = 0;
   FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return -1;
   uint8_t chunk[65536];
