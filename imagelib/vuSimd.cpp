@@ -1,6 +1,18 @@
 #include "imagelib/vuSimd.h"
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#endif
+
 namespace {
+
+#if defined(VU_HAVE_HWY) && (defined(__x86_64__) || defined(__i386__))
+// Half-precision conversions, which not every compiler's feature test knows by name.
+bool HasF16c() {
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  return __get_cpuid(1, &a, &b, &c, &d) && (c & bit_F16C) != 0;
+}
+#endif
 
 vuSimdLevel Detect() {
 #if defined(VU_HAVE_HWY) && (defined(__x86_64__) || defined(__i386__))
@@ -11,7 +23,7 @@ vuSimdLevel Detect() {
   if (!sse4) return VU_SIMD_PLAIN;
   const bool avx2 = __builtin_cpu_supports("avx") && __builtin_cpu_supports("avx2") &&
                     __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
-                    __builtin_cpu_supports("fma") && __builtin_cpu_supports("f16c");
+                    __builtin_cpu_supports("fma") && HasF16c();
   if (!avx2) return VU_SIMD_SSE4;
   const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
                       __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
