@@ -424,6 +424,7 @@ void BatchDialog::OnConvert() {
 }
 
 void BatchDialog::OnRunFinished() {
+  if (model_.Running()) return; // the report of a run that a quick click has followed already
   model_.Wait();
   convert_->setText(kConvertText);
   convert_->setEnabled(true);

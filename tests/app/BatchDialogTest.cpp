@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,6 +22,7 @@
 #include "AppTestSupport.h"
 #include "app/BatchDialog.h"
 #include "app/BatchIcons.h"
+#include "app/FolderChooser.h"
 #include "formats/vuRegistry.h"
 
 namespace fs = std::filesystem;
@@ -297,6 +299,51 @@ TEST(BatchCommand, ConvertOpensTheDialogWithOrWithoutADocument) {
   });
   EXPECT_TRUE(studio.frame->Commands().Trigger(ID_CONVERT));
   EXPECT_EQ(title, "Batch Conversion Parameters");
+}
+
+} // namespace
+
+namespace {
+
+// Runs the folder chooser; once it shows, notes its texts, browses to `browse` and presses the
+// button named `press`.
+bool RunChooser(vuFileDialog& request, const QString& browse, const QString& press,
+                QStringList* shown) {
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!box) return;
+    box->setDirectory(browse);
+    emit box->directoryEntered(browse);
+    auto* name = box->findChild<QLineEdit*>("fileNameEdit");
+    *shown = {box->windowTitle(), box->labelText(QFileDialog::FileName),
+              box->labelText(QFileDialog::Accept), box->labelText(QFileDialog::Reject),
+              name ? name->text() : QString()};
+    for (QAbstractButton* button : box->findChildren<QAbstractButton*>())
+      if (button->text() == press) {
+        button->click();
+        return;
+      }
+    box->reject();
+  });
+  return ChooseFolder(request);
+}
+
+TEST(FolderChooser, SetDirectoryTakesTheBrowsedFolder) {
+  vutest::TempDir dir;
+  fs::create_directories(dir.Path("a/b"));
+  QString inner = QString::fromStdString(dir.Path("a/b"));
+  vuFileDialog request;
+  request.title = "Select Input Directory File";
+  request.initialFolder = dir.Path("a");
+  request.selectFolder = true;
+  QStringList shown;
+  ASSERT_TRUE(RunChooser(request, inner, "Set Directory", &shown));
+  EXPECT_EQ(request.path, dir.Path("a/b"));
+  EXPECT_EQ(shown, (QStringList{"Select Input Directory File", "Folder:", "Set Directory",
+                                "Don't Set Directory", inner}));
+  request.path.clear();
+  EXPECT_FALSE(RunChooser(request, inner, "Don't Set Directory", &shown));
+  EXPECT_TRUE(request.path.empty());
 }
 
 } // namespace
