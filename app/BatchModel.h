@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "imagelib/vuImage.h"
+#include "imagelib/vuImageOwner.h"
 
 class vuRWImage;
 
@@ -192,7 +192,9 @@ private:
 
   std::string outputFolder_;
   int outputType_ = 0;
-  vuImage writerImage_; // the writers' bound image: the options dialogs read its format
+  // The writers' bound image: a 1 x 1 colour picture, so that an options dialog that looks at the
+  // image it is asked for finds one (the files of a run may have any format).
+  vuImageOwner writerImage_;
   std::unique_ptr<vuRWImage, WriterDeleter> writer_;
   std::unique_ptr<void, OptionsDeleter> options_;
   bool optionsFetched_ = false;

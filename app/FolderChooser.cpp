@@ -2,12 +2,27 @@
 
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QTimer>
 
 #include "app/OpenImageDialog.h"
 #include "app/QtPlatform.h"
 
+namespace {
+// A file dialog whose accepting button takes the folder being browsed, whatever is selected in it.
+class FolderDialog : public QFileDialog {
+public:
+  using QFileDialog::QFileDialog;
+  QString chosen;
+
+  void accept() override {
+    chosen = directory().absolutePath();
+    QDialog::accept();
+  }
+};
+} // namespace
+
 bool ChooseFolder(vuFileDialog& dialog) {
-  QFileDialog box(DialogOwner(dialog.owner), QString::fromStdString(dialog.title));
+  FolderDialog box(DialogOwner(dialog.owner), QString::fromStdString(dialog.title));
   box.setOption(QFileDialog::DontUseNativeDialog, true);
   box.setOption(QFileDialog::ShowDirsOnly, true);
   box.setFileMode(QFileDialog::Directory);
@@ -21,14 +36,18 @@ bool ChooseFolder(vuFileDialog& dialog) {
   if (!filters.isEmpty()) box.setNameFilters(filters);
   if (!dialog.initialFolder.empty())
     box.setDirectory(QFile::decodeName(QByteArray::fromStdString(dialog.initialFolder)));
-  // The name field follows the folder being browsed, so "Set Directory" takes that folder.
-  auto follow = [&box](const QString& folder) {
-    if (auto* name = box.findChild<QLineEdit*>("fileNameEdit")) name->setText(folder);
+  // The name field shows the folder being browsed; the dialog's own updates of the field on a
+  // change of folder come first, so ours follows them.
+  auto follow = [&box] {
+    QTimer::singleShot(0, &box, [&box] {
+      if (auto* name = box.findChild<QLineEdit*>("fileNameEdit"))
+        name->setText(box.directory().absolutePath());
+    });
   };
   QObject::connect(&box, &QFileDialog::directoryEntered, &box, follow);
-  follow(box.directory().absolutePath());
-  if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return false;
-  dialog.path = QFile::encodeName(box.selectedFiles().first()).toStdString();
+  follow();
+  if (box.exec() != QDialog::Accepted || box.chosen.isEmpty()) return false;
+  dialog.path = QFile::encodeName(box.chosen).toStdString();
   dialog.extensionOffset = vuFileExtensionOffset(dialog.path);
   return true;
 }

@@ -314,6 +314,7 @@ bool RunChooser(vuFileDialog& request, const QString& browse, const QString& pre
     if (!box) return;
     box->setDirectory(browse);
     emit box->directoryEntered(browse);
+    QApplication::processEvents();
     auto* name = box->findChild<QLineEdit*>("fileNameEdit");
     *shown = {box->windowTitle(), box->labelText(QFileDialog::FileName),
               box->labelText(QFileDialog::Accept), box->labelText(QFileDialog::Reject),

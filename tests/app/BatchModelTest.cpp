@@ -349,16 +349,13 @@ TEST_F(BatchModelTest, WifRunOverTheSamplesUsesTheDefaultRecord) {
   RunToEnd();
   EXPECT_EQ(States(), std::vector<int>(4, BATCH_SAVED));
   // Headless, the options dialog answers "cancelled", so the run used quality 50 and nothing
-  // else; the same record written by hand gives the same bytes.
+  // else: the converter with that quality writes the same bytes.
   EXPECT_TRUE(model.OptionsFetched());
   EXPECT_EQ(model.Options(), nullptr);
-  vuImageOwner camera;
-  camera.LoadImage(vutest::Sample("camera.pgm").c_str());
-  vuWifSaveOptions record;
-  record.constant = 0;
-  record.quality = 50;
   std::string reference = dir.Path("camera-reference.wif");
-  ASSERT_EQ(camera.SaveImage(reference.c_str(), VU_TYPE_WIF, &record), 0);
+  ASSERT_EQ(vutest::RunConvert("-q 50 " + vutest::Quote(vutest::Sample("camera.pgm")) + " " +
+                               vutest::Quote(reference)),
+            0);
   EXPECT_EQ(vutest::ReadFileBytes(reference), vutest::ReadFileBytes(output + "/camera.wif"));
   EXPECT_TRUE(fs::exists(output + "/photo.final.bmp.wif"));
   vutest::Picture original = vutest::LoadPicture(vutest::Sample("astronaut.ppm"));
@@ -462,13 +459,10 @@ TEST_F(BatchModelTest, ChosenOptionsAreUsedUntilTheTypeChanges) {
   EXPECT_EQ(asking.viewAfterEnabled, 0);
   RunToEnd();
   EXPECT_EQ(asking.asked, 1); // fetched already: the start does not ask again
-  vuImageOwner camera;
-  camera.LoadImage(vutest::Sample("camera.pgm").c_str());
-  vuWifSaveOptions record;
-  record.quality = 12;
-  record.fastMode = 1;
   std::string reference = dir.Path("reference.wif");
-  ASSERT_EQ(camera.SaveImage(reference.c_str(), VU_TYPE_WIF, &record), 0);
+  ASSERT_EQ(vutest::RunConvert("-q 12 --fast " + vutest::Quote(vutest::Sample("camera.pgm")) +
+                               " " + vutest::Quote(reference)),
+            0);
   EXPECT_EQ(vutest::ReadFileBytes(reference), vutest::ReadFileBytes(output + "/camera.wif"));
   // A new type drops the record; the next start asks again.
   model.SetOutputType(VU_TYPE_JPEG);
