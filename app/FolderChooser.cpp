@@ -1,21 +1,29 @@
 #include "app/FolderChooser.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
-#include <QTimer>
 
 #include "app/OpenImageDialog.h"
 #include "app/QtPlatform.h"
 
 namespace {
-// A file dialog whose accepting button takes the folder being browsed, whatever is selected in it.
+// A file dialog whose accepting button takes the folder being browsed, or the folder typed or
+// selected in its name field when that is one.
 class FolderDialog : public QFileDialog {
 public:
   using QFileDialog::QFileDialog;
   QString chosen;
 
   void accept() override {
-    chosen = directory().absolutePath();
+    QString current = directory().absolutePath();
+    auto* name = findChild<QLineEdit*>("fileNameEdit");
+    QString text = name ? name->text().trimmed() : QString();
+    QString typed = text.isEmpty() || text == QDir(current).dirName()
+                        ? current
+                        : QDir::cleanPath(QDir(current).absoluteFilePath(text));
+    chosen = QFileInfo(typed).isDir() ? typed : current;
     QDialog::accept();
   }
 };
@@ -36,16 +44,6 @@ bool ChooseFolder(vuFileDialog& dialog) {
   if (!filters.isEmpty()) box.setNameFilters(filters);
   if (!dialog.initialFolder.empty())
     box.setDirectory(QFile::decodeName(QByteArray::fromStdString(dialog.initialFolder)));
-  // The name field shows the folder being browsed; the dialog's own updates of the field on a
-  // change of folder come first, so ours follows them.
-  auto follow = [&box] {
-    QTimer::singleShot(0, &box, [&box] {
-      if (auto* name = box.findChild<QLineEdit*>("fileNameEdit"))
-        name->setText(box.directory().absolutePath());
-    });
-  };
-  QObject::connect(&box, &QFileDialog::directoryEntered, &box, follow);
-  follow();
   if (box.exec() != QDialog::Accepted || box.chosen.isEmpty()) return false;
   dialog.path = QFile::encodeName(box.chosen).toStdString();
   dialog.extensionOffset = vuFileExtensionOffset(dialog.path);

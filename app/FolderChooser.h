@@ -1,6 +1,7 @@
 // The folder chooser of the batch dialog's "Change Folder" buttons: a file dialog that browses
-// folders only, whose name field ("Folder:") shows the folder being browsed, with the buttons
-// "Set Directory" (take it) and "Don't Set Directory" (cancel).
+// folders only, whose name field ("Folder:") shows the name of the folder being browsed (the file
+// dialog itself keeps it so), with the buttons "Set Directory" (take that folder, or the one
+// typed into the field) and "Don't Set Directory" (cancel).
 #pragma once
 
 #include "imagelib/vuPlatform.h"

@@ -305,26 +305,25 @@ TEST(BatchCommand, ConvertOpensTheDialogWithOrWithoutADocument) {
 
 namespace {
 
-// Runs the folder chooser; once it shows, notes its texts, browses to `browse` and presses the
-// button named `press`.
+// Runs the folder chooser; once it shows, browses to `browse`, notes its texts, types `typed`
+// (when given) and presses the button named `press`.
 bool RunChooser(vuFileDialog& request, const QString& browse, const QString& press,
-                QStringList* shown) {
+                QStringList* shown, const QString& typed = QString()) {
   QTimer::singleShot(0, [&] {
     auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     if (!box) return;
     box->setDirectory(browse);
-    emit box->directoryEntered(browse);
     QApplication::processEvents();
     auto* name = box->findChild<QLineEdit*>("fileNameEdit");
     *shown = {box->windowTitle(), box->labelText(QFileDialog::FileName),
-              box->labelText(QFileDialog::Accept), box->labelText(QFileDialog::Reject),
-              name ? name->text() : QString()};
+              box->labelText(QFileDialog::Accept), box->labelText(QFileDialog::Reject)};
+    if (name && !typed.isEmpty()) name->setText(typed);
     for (QAbstractButton* button : box->findChildren<QAbstractButton*>())
       if (button->text() == press) {
         button->click();
-        return;
+        break;
       }
-    box->reject();
+    if (box->isVisible()) box->reject(); // the button was disabled
   });
   return ChooseFolder(request);
 }
@@ -341,8 +340,15 @@ TEST(FolderChooser, SetDirectoryTakesTheBrowsedFolder) {
   ASSERT_TRUE(RunChooser(request, inner, "Set Directory", &shown));
   EXPECT_EQ(request.path, dir.Path("a/b"));
   EXPECT_EQ(shown, (QStringList{"Select Input Directory File", "Folder:", "Set Directory",
-                                "Don't Set Directory", inner}));
+                                "Don't Set Directory"}));
+  // A folder typed into the name field, relative to the one browsed, is taken instead.
+  ASSERT_TRUE(
+      RunChooser(request, QString::fromStdString(dir.Path("a")), "Set Directory", &shown, "b"));
+  EXPECT_EQ(request.path, dir.Path("a/b"));
+  // A name that is no folder leaves nothing to set.
   request.path.clear();
+  EXPECT_FALSE(RunChooser(request, inner, "Set Directory", &shown, "no such folder"));
+  EXPECT_TRUE(request.path.empty());
   EXPECT_FALSE(RunChooser(request, inner, "Don't Set Directory", &shown));
   EXPECT_TRUE(request.path.empty());
 }
