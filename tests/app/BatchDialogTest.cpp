@@ -130,16 +130,6 @@ TEST_F(BatchDialogTest, ControlsLabelsAndToolTips) {
   EXPECT_EQ(pictures.size(), 4u);
 }
 
-TEST_F(BatchDialogTest, OutputTypeShowsOptionsForWifAndJpegOnly) {
-  auto* type = qobject_cast<QComboBox*>(dialog->Control(IDC_OUTPUT_TYPE));
-  QStringList shown;
-  for (int i = 0; i < type->count(); ++i) {
-    type->setCurrentIndex(i);
-    if (dialog->Control(IDC_OPTIONS)->isVisible()) shown << type->currentText();
-  }
-  EXPECT_EQ(shown, (QStringList{"JPEG", "WIF"}));
-}
-
 TEST_F(BatchDialogTest, AddRemoveKeysMenusAndRemoveButtons) {
   QListWidget* folders = dialog->FolderList();
   QListWidget* entries = dialog->InputList();

@@ -219,22 +219,6 @@ TEST_F(BatchModelTest, OutputNamesAndTypes) {
   EXPECT_EQ(model.OutputType(), VU_TYPE_WIF);
 }
 
-TEST_F(BatchModelTest, ImageInformationMessage) {
-  WriteSourceFiles(input);
-  model.SetInputFolder(input);
-  std::vector<std::string> texts =
-      model.ImageInformation({0, ItemIndex("grey.pgm"), ItemIndex("palette.bmp")});
-  ASSERT_EQ(texts.size(), 2u);
-  long long pgmSize = (long long)fs::file_size(input + "/grey.pgm");
-  char expected[256];
-  std::snprintf(expected, sizeof expected,
-                "%s\nWidth:40\nHeight:30\nBits Per Pixel:8\nFile Size:%lld\n"
-                "Compression Ratio:%0.2f:1",
-                (input + "/grey.pgm").c_str(), pgmSize, 40 * 30 / double(pgmSize));
-  EXPECT_EQ(texts[0], expected);
-  EXPECT_NE(texts[1].find("\nBits Per Pixel:8\n"), std::string::npos) << texts[1];
-}
-
 // What each output type gives back, by the source's pixel format (Targa files are always written
 // in 24-bit colour).
 struct Expectation {
