@@ -444,8 +444,8 @@ TEST_F(BatchModelTest, ChosenOptionsAreUsedUntilTheTypeChanges) {
   RunToEnd();
   EXPECT_EQ(asking.asked, 1); // fetched already: the start does not ask again
   std::string reference = dir.Path("reference.wif");
-  ASSERT_EQ(vutest::RunConvert("-q 12 --fast " + vutest::Quote(vutest::Sample("camera.pgm")) +
-                               " " + vutest::Quote(reference)),
+  ASSERT_EQ(vutest::RunConvert("-q 12 --fast " + vutest::Quote(vutest::Sample("camera.pgm")) + " " +
+                               vutest::Quote(reference)),
             0);
   EXPECT_EQ(vutest::ReadFileBytes(reference), vutest::ReadFileBytes(output + "/camera.wif"));
   // A new type drops the record; the next start asks again.
