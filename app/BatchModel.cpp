@@ -156,8 +156,9 @@ void BatchModel::OptionsDeleter::operator()(void* options) const {
   if (writer && options) writer->FreeOutOptions(options);
 }
 
-BatchModel::BatchModel()
-    : drives(&BatchModel::MountedDrives), options_(nullptr, OptionsDeleter{}) {}
+BatchModel::BatchModel() : drives(&BatchModel::MountedDrives), options_(nullptr, OptionsDeleter{}) {
+  writerImage_.AllocateBitmap(1, 1, 0, BM_24BIT);
+}
 
 BatchModel::~BatchModel() {
   RequestStop();

@@ -422,8 +422,10 @@ TEST_F(BatchModelTest, ConversionShowsStateSixAndFailedSaveIsReported) {
 struct OptionsPlatform : vuRecordingPlatform {
   int asked = 0;
   int viewAfterEnabled = -1;
-  vuWifSaveOptions* AskWifSaveOptions(const vuImage&, int enableViewAfter) override {
+  bool sawPicture = false;
+  vuWifSaveOptions* AskWifSaveOptions(const vuImage& image, int enableViewAfter) override {
     ++asked;
+    sawPicture = image.header != nullptr; // a dialog may look at the image it is asked for
     viewAfterEnabled = enableViewAfter;
     auto* record = new vuWifSaveOptions;
     record->quality = 12;
@@ -441,6 +443,7 @@ TEST_F(BatchModelTest, ChosenOptionsAreUsedUntilTheTypeChanges) {
   model.FetchOptions();
   EXPECT_EQ(asking.asked, 1);
   EXPECT_EQ(asking.viewAfterEnabled, 0);
+  EXPECT_TRUE(asking.sawPicture);
   RunToEnd();
   EXPECT_EQ(asking.asked, 1); // fetched already: the start does not ask again
   std::string reference = dir.Path("reference.wif");
