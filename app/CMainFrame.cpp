@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "app/BatchDialog.h"
 #include "app/CBackground.h"
 #include "app/CChildFrame.h"
 #include "app/CTOVRAApp.h"
@@ -113,6 +114,10 @@ void CMainFrame::RegisterHandlers() {
   });
   for (int i = 0; i < CTOVRAApp::kRecentFiles; ++i)
     commands_.SetHandler(ID_FILE_MRU_FIRST + i, [this, i] { OpenRecentFile(i); });
+  commands_.SetHandler(ID_CONVERT, [this] {
+    BatchDialog dialog(app_.preferences, this);
+    dialog.exec();
+  });
   commands_.SetHandler(ID_APP_EXIT, [this] { close(); });
   commands_.SetHandler(ID_VIEW_TOOLBAR,
                        [this] { mainToolbar_->setVisible(mainToolbar_->isHidden()); });

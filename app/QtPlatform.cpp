@@ -8,7 +8,9 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QScreen>
+#include <QThread>
 
+#include "app/FolderChooser.h"
 #include "app/OpenImageDialog.h"
 #include "app/QtDeviceContext.h"
 
@@ -27,6 +29,14 @@ QtPlatform::QtPlatform(int screenDepth) {
 
 int QtPlatform::MessageBox(const char* text, const char* caption, vuMessageButtons buttons,
                            vuMessageIcon icon) {
+  // Work on other threads (the batch run) asks through the interface thread and waits there.
+  if (QThread::currentThread() != QCoreApplication::instance()->thread()) {
+    int pressed = VU_IDCANCEL;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&] { pressed = MessageBox(text, caption, buttons, icon); },
+        Qt::BlockingQueuedConnection);
+    return pressed;
+  }
   QMessageBox box(DialogOwner(nullptr));
   box.setText(QString::fromUtf8(text ? text : ""));
   box.setWindowTitle(QString::fromUtf8(caption ? caption : ""));
@@ -70,6 +80,7 @@ int QtPlatform::MessageBox(const char* text, const char* caption, vuMessageButto
 }
 
 bool QtPlatform::GetOpenFileName(vuFileDialog& dialog) {
+  if (dialog.selectFolder) return ChooseFolder(dialog);
   OpenImageDialog box(dialog, DialogOwner(dialog.owner));
   bool chosen = box.exec() == QDialog::Accepted && !box.selectedFiles().isEmpty();
   dialog.filterIndex = box.FilterIndex();
