@@ -23,6 +23,7 @@
 #include "app/CTOVRAView.h"
 #include "app/OpenImageDialog.h"
 #include "app/PreferencesSheet.h"
+#include "app/SaveCommands.h"
 #include "app/ToolbarIcons.h"
 #include "imagelib/vuOSWinClass.h"
 #include "imagelib/vuPlatform.h"
@@ -151,6 +152,7 @@ void CMainFrame::RegisterHandlers() {
   commands_.SetHandler(ID_WINDOW_CASCADE, [this] { background_->cascadeSubWindows(); });
   commands_.SetHandler(ID_WINDOW_TILE, [this] { background_->tileSubWindows(); });
   commands_.SetHandler(ID_APP_ABOUT, [this] { ShowAbout(); });
+  SaveCommands::Register(*this);
 }
 
 void CMainFrame::ShowNote(const char* text, const char* caption) {

@@ -10,7 +10,10 @@
 #include <QScreen>
 
 #include "app/OpenImageDialog.h"
+#include "app/Preferences.h"
 #include "app/QtDeviceContext.h"
+#include "app/SaveOptionsDialogs.h"
+#include "imagelib/vuImage.h"
 
 QWidget* DialogOwner(void* owner) {
   return owner ? static_cast<QWidget*>(owner) : QApplication::activeWindow();
@@ -50,6 +53,10 @@ int QtPlatform::MessageBox(const char* text, const char* caption, vuMessageButto
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
+  } else if (buttons == VU_MB_YESNO) {
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
   } else if (buttons == VU_MB_OKCANCEL) {
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Ok);
@@ -65,6 +72,7 @@ int QtPlatform::MessageBox(const char* text, const char* caption, vuMessageButto
   case QMessageBox::Cancel:
     return VU_IDCANCEL;
   default:
+    if (buttons == VU_MB_YESNO) return VU_IDNO;
     return buttons == VU_MB_YESNOCANCEL ? VU_IDCANCEL : VU_IDOK;
   }
 }
@@ -136,4 +144,16 @@ std::string QtPlatform::GetProfileString(const std::string& section, const std::
     if (!name.isEmpty()) return (name + ",qt,local").toStdString();
   }
   return defaultValue;
+}
+
+vuJpegSaveOptions* QtPlatform::AskJpegSaveOptions() {
+  JpegSaveOptionsDialog dialog(DialogOwner(nullptr));
+  return dialog.Ask();
+}
+
+vuWifSaveOptions* QtPlatform::AskWifSaveOptions(const vuImage& image, int enableViewAfter) {
+  bool sixteenBit = image.format == BM_48BIT || image.format == BM_16BIT_GRAY;
+  WifSaveOptionsDialog dialog(sixteenBit, enableViewAfter != 0,
+                              preferences ? preferences->defaultQuality : 50, DialogOwner(nullptr));
+  return dialog.Ask();
 }

@@ -177,7 +177,9 @@ Image tools, applied in the order given before the file is written:
                       0 "Low Pass 1", 1 "Low Pass 2", 2 "Low Pass 3", 3 "High Pass 1",
                       4 "High Pass 2", 5 "High Pass 3", 6 "Difference 1", 7 "Difference 2",
                       8 "Difference 3", 9 "Laplace 1", 10 "Laplace 2", 11 "Laplace 3",
-                      12 "Laplace 4", 13 (no name); names ignore case
+                      12 "Laplace 4", 13 (no name), 14..21 the compass gradients
+                      "Gradient North", "Gradient North East", ... clockwise to
+                      "Gradient North West"; names ignore case
   --invert            invert the colours (palette images: their colour table)
   --brightness N      brightness -100..100 (grey and palette images: through the colour
                       table; 24-bit colour is refused, use --gray first)
