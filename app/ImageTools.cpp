@@ -113,12 +113,15 @@ void ImageTools::Register(CMainFrame& frame) {
 
 void ImageTools::RgbColor(CTOVRADoc& document) {
   if (document.image->format != BM_8BIT_COLOR) return;
-  Run(document, kRefresh | kStatus, [](vuOSWinClass& image) { return image.MakeRGB() == 1; });
+  // Prepared too: a palette screen would otherwise show the new picture through the old palette.
+  Run(document, kPrepare | kRefresh | kStatus,
+      [](vuOSWinClass& image) { return image.MakeRGB() == 1; });
 }
 
 void ImageTools::Grayscale(CTOVRADoc& document) {
   if (document.image->format != BM_1BIT) return;
-  Run(document, kRefresh | kStatus, [](vuOSWinClass& image) { return image.MakeGS() == 1; });
+  Run(document, kPrepare | kRefresh | kStatus,
+      [](vuOSWinClass& image) { return image.MakeGS() == 1; });
 }
 
 void ImageTools::Filter(CTOVRADoc& document, int index) {

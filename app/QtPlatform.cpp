@@ -153,7 +153,10 @@ vuJpegSaveOptions* QtPlatform::AskJpegSaveOptions() {
 
 vuWifSaveOptions* QtPlatform::AskWifSaveOptions(const vuImage& image, int enableViewAfter) {
   bool sixteenBit = image.format == BM_48BIT || image.format == BM_16BIT_GRAY;
+  // The slider starts at the bits the picture really has: fewer would cut its brighter samples.
+  int bits = image.sampleBits >= 8 && image.sampleBits <= 16 ? image.sampleBits : 16;
   WifSaveOptionsDialog dialog(sixteenBit, enableViewAfter != 0,
-                              preferences ? preferences->defaultQuality : 50, DialogOwner(nullptr));
+                              preferences ? preferences->defaultQuality : 50, bits,
+                              DialogOwner(nullptr));
   return dialog.Ask();
 }

@@ -66,7 +66,7 @@ void Buttons(QDialog* dialog, int top) {
 } // namespace
 
 WifSaveOptionsDialog::WifSaveOptionsDialog(bool sixteenBit, bool enableViewAfter, int startQuality,
-                                           QWidget* parent)
+                                           int startBits, QWidget* parent)
     : QDialog(parent) {
   setWindowTitle("WIF Save Options");
   setObjectName(sixteenBit ? "204" : "101");
@@ -87,8 +87,8 @@ WifSaveOptionsDialog::WifSaveOptionsDialog(bool sixteenBit, bool enableViewAfter
     Label(this, "8", QRect(kMargin, 168, 40, 16));
     Label(this, "16", QRect(kWidth - kMargin - 40, 168, 40, 16), Qt::AlignRight);
     bitsSlider_ = Slider(this, "1051", 8, 16, 186);
-    bitsSlider_->setValue(8);
-    bitsLabel_ = new QLabel("8", this);
+    bitsSlider_->setValue(std::clamp(startBits, 8, 16));
+    bitsLabel_ = new QLabel(QString::number(bitsSlider_->value()), this);
     bitsLabel_->setObjectName("1053");
     bitsLabel_->resize(30, 18);
     connect(bitsSlider_, &QSlider::valueChanged, this, [this](int value) {

@@ -18,10 +18,11 @@ class SliderNumberBox;
 class WifSaveOptionsDialog : public QDialog {
   Q_OBJECT
 public:
-  // `sixteenBit` picks the variant with the "Significant Bits" slider; `enableViewAfter` enables
-  // "View after compress"; the quality slider starts at `startQuality` (clamped to 1..255).
+  // `sixteenBit` picks the variant with the "Significant Bits" slider, which starts at
+  // `startBits` (8..16); `enableViewAfter` enables "View after compress"; the quality slider
+  // starts at `startQuality` (clamped to 1..255).
   WifSaveOptionsDialog(bool sixteenBit, bool enableViewAfter, int startQuality = 50,
-                       QWidget* parent = nullptr);
+                       int startBits = 8, QWidget* parent = nullptr);
   ~WifSaveOptionsDialog() override;
 
   // The record the dialog fills from its controls ("Compress").

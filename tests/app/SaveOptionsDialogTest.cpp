@@ -120,6 +120,10 @@ TEST(WifSaveOptionsDialog, SixteenBitTemplateHasTheSignificantBitsSlider) {
   EXPECT_EQ(dialog.BitsLabel()->text(), "12");
   EXPECT_GT(dialog.BitsLabel()->x(), left);
   EXPECT_GT(dialog.BitsLabel()->y(), bits->geometry().bottom());
+  // A 12-bit picture's dialog starts at its 12 bits.
+  WifSaveOptionsDialog twelve(true, true, 50, 12);
+  EXPECT_EQ(twelve.Options().significantBits, 12);
+  EXPECT_EQ(twelve.BitsLabel()->text(), "12");
   // "View after compress" cannot be asked for when the caller does not offer it.
   dialog.findChild<QCheckBox*>("1057")->setChecked(true);
   vuWifSaveOptions options = dialog.Options();

@@ -142,9 +142,9 @@ TEST(Filter, OtherDepthsAndIndexesChangeNothing) {
   ScopedImage grey;
   ASSERT_EQ(grey.AllocateBitmap(3, 3, 256, BM_8BIT_GRAY), 1);
   FillGrey(grey, 50);
-  EXPECT_EQ(grey.Filter(14), 0);
+  EXPECT_EQ(grey.Filter(vuFilterKernelCount), 0);
   EXPECT_EQ(grey.Filter(-1), 0);
-  EXPECT_EQ(grey.Filter(13), 1); // the last kernel has no menu entry but exists
+  EXPECT_EQ(grey.Filter(13), 1); // this kernel has no menu entry but exists
 }
 
 TEST(Filter, PaletteImagesAreFilteredOnTheirIndexesAndGetARamp) {
