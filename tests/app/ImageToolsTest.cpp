@@ -115,6 +115,13 @@ TEST_F(Tools, FiltersRefusePaletteColours) {
   EXPECT_FALSE(studio.frame->Commands().IsEnabled(ID_RGB_COLOR));
   ASSERT_TRUE(Run(ID_FILTER_FIRST));
   EXPECT_EQ(studio.platform.messages.size(), 1u);
+  // Two steps back is the palette picture again.
+  ASSERT_TRUE(Run(ID_EDIT_UNDO));
+  ASSERT_TRUE(Run(ID_EDIT_UNDO));
+  EXPECT_EQ(document->image->format, BM_8BIT_COLOR);
+  std::string why;
+  EXPECT_TRUE(Same(*document->image, palette, &why)) << why;
+  EXPECT_EQ(document->modified, 0);
 }
 
 TEST_F(Tools, GeometryInvertAndConversionsMatchTheConverterAndUndo) {
