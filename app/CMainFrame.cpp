@@ -22,8 +22,10 @@
 #include "app/CTOVRAApp.h"
 #include "app/CTOVRADoc.h"
 #include "app/CTOVRAView.h"
+#include "app/ImageTools.h"
 #include "app/OpenImageDialog.h"
 #include "app/PreferencesSheet.h"
+#include "app/SaveCommands.h"
 #include "app/ToolbarIcons.h"
 #include "imagelib/vuOSWinClass.h"
 #include "imagelib/vuPlatform.h"
@@ -57,6 +59,8 @@ CMainFrame::CMainFrame(CTOVRAApp& app) : app_(app) {
     CommandContext context;
     CTOVRADoc* document = ActiveDocument();
     context.image = document ? document->image : nullptr;
+    context.canUndo = document && document->history.CanUndo();
+    context.canRedo = document && document->history.CanRedo();
     context.screenDepth = vuPlatform().screen.bitsPerPixel;
     context.colorReduction = app_.colorReduction;
     context.mouseMode = app_.mouseMode;
@@ -156,6 +160,8 @@ void CMainFrame::RegisterHandlers() {
   commands_.SetHandler(ID_WINDOW_CASCADE, [this] { background_->cascadeSubWindows(); });
   commands_.SetHandler(ID_WINDOW_TILE, [this] { background_->tileSubWindows(); });
   commands_.SetHandler(ID_APP_ABOUT, [this] { ShowAbout(); });
+  SaveCommands::Register(*this);
+  ImageTools::Register(*this);
 }
 
 void CMainFrame::ShowNote(const char* text, const char* caption) {

@@ -7,19 +7,11 @@
 #include <vector>
 
 #include "app/CTOVRAApp.h"
+#include "app/WaitCursor.h"
 #include "imagelib/vuOSWinClass.h"
 #include "imagelib/vuPlatform.h"
 
 namespace {
-// The wait cursor for as long as the object lives.
-class WaitCursor {
-public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 bool SixteenBit(const vuImage& image) {
   return image.format == BM_48BIT || image.format == BM_16BIT_GRAY;
 }
@@ -180,4 +172,35 @@ void CTOVRADoc::PrepareDisplay() {
   default:
     break;
   }
+}
+
+void CTOVRADoc::BeginChange() {
+  if (image && image->header) history.Record(*image);
+}
+
+void CTOVRADoc::EndChange() {
+  modified = 1;
+}
+
+void CTOVRADoc::CancelChange() {
+  history.Forget();
+}
+
+void CTOVRADoc::MarkSaved() {
+  modified = 0;
+  history.MarkSaved();
+}
+
+bool CTOVRADoc::Undo() {
+  if (!image || !history.Undo(*image)) return false;
+  modified = history.AtSavedState() ? 0 : 1;
+  PrepareDisplay();
+  return true;
+}
+
+bool CTOVRADoc::Redo() {
+  if (!image || !history.Redo(*image)) return false;
+  modified = history.AtSavedState() ? 0 : 1;
+  PrepareDisplay();
+  return true;
 }

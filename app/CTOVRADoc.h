@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "app/UndoHistory.h"
+
 class CTOVRAApp;
 class CTOVRAView;
 class vuOSWinClass;
@@ -31,6 +33,17 @@ public:
   // Rebuilds what the screen shows of the image (palette, alternate image) after any change.
   void PrepareDisplay();
 
+  // Every change of the picture goes between BeginChange (which keeps the picture for Undo) and
+  // EndChange (modified); CancelChange when the change did not happen after all.
+  void BeginChange();
+  void EndChange();
+  void CancelChange();
+  // The picture was written to a file: unmodified, and Undo back to here is unmodified again.
+  void MarkSaved();
+  // Back or forward one change (the display prepared again); false when there is none.
+  bool Undo();
+  bool Redo();
+
   CTOVRAApp& app;
   CTOVRAView* view = nullptr;
   double loadTime = 0.0;
@@ -39,6 +52,7 @@ public:
   int displayBitLow = 0;
   int displayBitHigh = 7;
   std::string pathName;
+  UndoHistory history;
   // The selection corners of this document's view in image coordinates (rows from the top),
   // read when this document is the crop source.
   int selectionX1 = 0, selectionY1 = 0, selectionX2 = 0, selectionY2 = 0;

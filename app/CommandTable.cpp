@@ -31,6 +31,9 @@ const std::vector<CommandEntry> kEntries = {
      2},
     {ID_FILE_MRU_FIRST + 3, "", "", "Open this image\nRecent File", E::RecentFileListed, C::None,
      3},
+    {ID_EDIT_UNDO, "&Undo", "Ctrl+Z", "Undo the last change of the image\nUndo", E::CanUndo,
+     C::None, 0},
+    {ID_EDIT_REDO, "&Redo", "Ctrl+Y", "Redo the change undone last\nRedo", E::CanRedo, C::None, 0},
     {ID_APP_EXIT, "E&xit", "", "Quit the program; asks to save changed images\nExit", E::Always,
      C::None, 0},
     {ID_VIEW_TOOLBAR, "&Toolbar", "", "Show or hide the toolbar\nToggle Toolbar", E::Always,
@@ -91,6 +94,10 @@ const std::vector<CommandEntry> kEntries = {
     {ID_INVERT, "&Invert", "", "Invert\nInvert", E::WithDocument, C::None, 0},
     {ID_SET_DISPLAY_BITS, "Set &Display Bits", "", "Set Display Bits\nSet Display Bits",
      E::SixteenBitImage, C::None, 0},
+    {ID_MAKE_RGB, "", "", "Convert to 24-bit colour\nRGB Color", E::WithDocument, C::None, 0},
+    {ID_MAKE_8BIT, "", "", "Convert to 8 bits a pixel\n8-Bit", E::WithDocument, C::None, 0},
+    {ID_ADJUST_CONTRAST, "", "", "Adjust Contrast\nAdjust Contrast", E::GreyLowDepthImage, C::None,
+     0},
     {ID_RESET_PAN_ZOOM, "R&eset Pan / Zoom", "",
      "Show the whole image at scale 1\n"
      "Reset Pan / Zoom",
@@ -147,6 +154,7 @@ const std::vector<int> kFileMenuDocument = {ID_FILE_NEW,
                                             ID_FILE_MRU_FIRST + 3,
                                             0,
                                             ID_APP_EXIT};
+const std::vector<int> kEditMenu = {ID_EDIT_UNDO, ID_EDIT_REDO};
 const std::vector<int> kViewMenu = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_IMAGE_TOOLBAR};
 const std::vector<int> kOptionsMenu = {
     ID_QUICK_DITHER,       ID_MEDIAN_CUT, ID_FAST_QUANTIZATION, ID_BEST_QUANTIZATION, 0,
@@ -168,8 +176,9 @@ const std::vector<MenuLayout> kNoDocumentMenus = {{"&File", kFileMenuNoDocument}
                                                   {"&Options", kOptionsMenu},
                                                   {"&Help", kHelpMenu}};
 const std::vector<MenuLayout> kDocumentMenus = {
-    {"&File", kFileMenuDocument}, {"&View", kViewMenu},     {"&Options", kOptionsMenu},
-    {"&Image Tools", kImageMenu}, {"&Window", kWindowMenu}, {"&Help", kHelpMenu}};
+    {"&File", kFileMenuDocument}, {"&Edit", kEditMenu},         {"&View", kViewMenu},
+    {"&Options", kOptionsMenu},   {"&Image Tools", kImageMenu}, {"&Window", kWindowMenu},
+    {"&Help", kHelpMenu}};
 
 const std::vector<int> kMainToolbar = {ID_FILE_OPEN, ID_APP_ABOUT, 0, ID_FILE_SAVE_AS, ID_COMPRESS,
                                        ID_CONVERT,   ID_FILE_PRINT};
@@ -257,6 +266,10 @@ bool CommandTable::IsEnabled(const CommandEntry& entry, const CommandContext& co
     return hasImage && (image->format == BM_48BIT || image->format == BM_16BIT_GRAY);
   case E::RecentFileListed:
     return entry.value < context.recentFiles;
+  case E::CanUndo:
+    return hasImage && context.canUndo;
+  case E::CanRedo:
+    return hasImage && context.canRedo;
   }
   return false;
 }

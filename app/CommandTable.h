@@ -21,6 +21,8 @@ enum CommandId : int {
   ID_FILE_PRINT_PREVIEW = 57609,
   ID_FILE_MRU_FIRST = 57616,
   ID_FILE_MRU_LAST = 57631,
+  ID_EDIT_UNDO = 57643,
+  ID_EDIT_REDO = 57644,
   ID_WINDOW_CASCADE = 57650,
   ID_WINDOW_TILE = 57651,
   ID_APP_ABOUT = 57664,
@@ -46,6 +48,9 @@ enum CommandId : int {
   ID_ROTATE_COUNTER_CLOCKWISE = 32816,
   ID_INVERT = 32840,
   ID_SET_DISPLAY_BITS = 32850,
+  ID_MAKE_RGB = 32773,        // no menu entry: any image to 24-bit colour
+  ID_MAKE_8BIT = 32779,       // no menu entry: any image to 8 bits a pixel
+  ID_ADJUST_CONTRAST = 32780, // no menu entry: the single-slider contrast dialog
   ID_RESET_PAN_ZOOM = 32845,
   ID_MODE_ZOOM = 32835,
   ID_MODE_PAN = 32837,
@@ -65,6 +70,8 @@ enum class CommandEnable {
   GreyLowDepthImage, // 8 bits per pixel or fewer with a grey colour table
   SixteenBitImage,   // BM_48BIT and BM_16BIT_GRAY images
   RecentFileListed,
+  CanUndo, // the active document has a change to undo
+  CanRedo, // ... or an undone change to do again
 };
 
 // What a command's check mark shows.
@@ -99,6 +106,8 @@ struct CommandContext {
   bool imageToolbarVisible = true;
   bool zoomed = false;
   int recentFiles = 0;
+  bool canUndo = false;
+  bool canRedo = false;
 };
 
 // One pull-down menu: its title and its command ids in order (0 is a separator). A command

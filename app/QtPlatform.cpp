@@ -12,7 +12,10 @@
 
 #include "app/FolderChooser.h"
 #include "app/OpenImageDialog.h"
+#include "app/Preferences.h"
 #include "app/QtDeviceContext.h"
+#include "app/SaveOptionsDialogs.h"
+#include "imagelib/vuImage.h"
 
 QWidget* DialogOwner(void* owner) {
   return owner ? static_cast<QWidget*>(owner) : QApplication::activeWindow();
@@ -60,6 +63,10 @@ int QtPlatform::MessageBox(const char* text, const char* caption, vuMessageButto
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
+  } else if (buttons == VU_MB_YESNO) {
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
   } else if (buttons == VU_MB_OKCANCEL) {
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Ok);
@@ -75,6 +82,7 @@ int QtPlatform::MessageBox(const char* text, const char* caption, vuMessageButto
   case QMessageBox::Cancel:
     return VU_IDCANCEL;
   default:
+    if (buttons == VU_MB_YESNO) return VU_IDNO;
     return buttons == VU_MB_YESNOCANCEL ? VU_IDCANCEL : VU_IDOK;
   }
 }
@@ -147,4 +155,19 @@ std::string QtPlatform::GetProfileString(const std::string& section, const std::
     if (!name.isEmpty()) return (name + ",qt,local").toStdString();
   }
   return defaultValue;
+}
+
+vuJpegSaveOptions* QtPlatform::AskJpegSaveOptions() {
+  JpegSaveOptionsDialog dialog(DialogOwner(nullptr));
+  return dialog.Ask();
+}
+
+vuWifSaveOptions* QtPlatform::AskWifSaveOptions(const vuImage& image, int enableViewAfter) {
+  bool sixteenBit = image.format == BM_48BIT || image.format == BM_16BIT_GRAY;
+  // The slider starts at the bits the picture really has: fewer would cut its brighter samples.
+  int bits = image.sampleBits >= 8 && image.sampleBits <= 16 ? image.sampleBits : 16;
+  WifSaveOptionsDialog dialog(sixteenBit, enableViewAfter != 0,
+                              preferences ? preferences->defaultQuality : 50, bits,
+                              DialogOwner(nullptr));
+  return dialog.Ask();
 }

@@ -5,6 +5,7 @@
 #include "imagelib/vuPlatform.h"
 
 class QWidget;
+struct Preferences;
 
 class QtPlatform : public vuPlatformServices {
 public:
@@ -21,6 +22,12 @@ public:
                                                    const std::string& port) override;
   std::string GetProfileString(const std::string& section, const std::string& key,
                                const std::string& defaultValue) override;
+  // The writers' options dialogs; the WIF dialog starts at the preferred quality.
+  vuJpegSaveOptions* AskJpegSaveOptions() override;
+  vuWifSaveOptions* AskWifSaveOptions(const vuImage& image, int enableViewAfter) override;
+
+  // The user's preferences, when the program has them.
+  const Preferences* preferences = nullptr;
 };
 
 // The window a dialog belongs to: the owner given, else the active window.

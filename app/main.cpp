@@ -20,6 +20,7 @@ int main(int argc, char* argv[]) {
   QtPlatform platform(options.screenDepth);
   vuScopedPlatform installed(&platform);
   CTOVRAApp app;
+  platform.preferences = &app.preferences;
   auto frame = StartStudio(app, options.files);
   int status = application.exec();
   frame.reset();

@@ -99,7 +99,9 @@ const OptionSpec kOptions[] = {
      "A 3 x 3 filter of 8-bit grey or 24-bit images, by name or index: 0 \"Low Pass 1\", 1 "
      "\"Low Pass 2\", 2 \"Low Pass 3\", 3 \"High Pass 1\", 4 \"High Pass 2\", 5 \"High Pass 3\", "
      "6 \"Difference 1\", 7 \"Difference 2\", 8 \"Difference 3\", 9 \"Laplace 1\", 10 \"Laplace "
-     "2\", 11 \"Laplace 3\", 12 \"Laplace 4\", 13 (no name); names ignore case."},
+     "2\", 11 \"Laplace 3\", 12 \"Laplace 4\", 13 (no name), 14..21 the compass gradients "
+      "\"Gradient North\", \"Gradient North East\", ... clockwise to \"Gradient North West\"; "
+      "names ignore case."},
     {"--invert", nullptr, nullptr, true, Group::Tools,
      "Invert the colours (palette images: their colour table)."},
     {"--brightness", nullptr, "N", true, Group::Tools,

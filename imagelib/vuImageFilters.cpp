@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "imagelib/vuImage.h"
-#include "imagelib/vuImageOwner.h"
 #include "imagelib/vuImageFilters.h"
+#include "imagelib/vuImageOwner.h"
 
 // Coefficients row by row from the top line of the neighbourhood (the row above, since rows count
 // from the bottom), then the divisor.
@@ -26,12 +26,26 @@ const vuFilterKernel vuFilterKernels[vuFilterKernelCount] = {
     {{-1, -1, -1, -1, 8, -1, -1, -1, -1}, 1}, // Laplace 3
     {{-1, -1, -1, -1, 9, -1, -1, -1, -1}, 1}, // Laplace 4
     {{-1, -2, -1, -2, 4, -2, -1, -2, -1}, 1}, // no menu entry
+    // Compass gradients: each answers brightness rising towards its direction; every one is the
+    // one before turned a step clockwise around the centre.
+    {{1, 1, 1, 1, -2, 1, -1, -1, -1}, 1}, // North
+    {{1, 1, 1, -1, -2, 1, -1, -1, 1}, 1}, // North East
+    {{-1, 1, 1, -1, -2, 1, -1, 1, 1}, 1}, // East
+    {{-1, -1, 1, -1, -2, 1, 1, 1, 1}, 1}, // South East
+    {{-1, -1, -1, 1, -2, 1, 1, 1, 1}, 1}, // South
+    {{1, -1, -1, 1, -2, -1, 1, 1, 1}, 1}, // South West
+    {{1, 1, -1, 1, -2, -1, 1, 1, -1}, 1}, // West
+    {{1, 1, 1, 1, -2, -1, 1, -1, -1}, 1}, // North West
 };
 
 const char* const vuFilterNames[vuFilterMenuCount] = {
     "Low Pass 1",  "Low Pass 2",   "Low Pass 3",   "High Pass 1",  "High Pass 2",
     "High Pass 3", "Difference 1", "Difference 2", "Difference 3", "Laplace 1",
     "Laplace 2",   "Laplace 3",    "Laplace 4",
+};
+
+const char* const vuGradientNames[vuFilterGradientCount] = {
+    "North", "North East", "East", "South East", "South", "South West", "West", "North West",
 };
 
 namespace {
@@ -95,18 +109,33 @@ int vuToneContrast(int value, int amount) {
   return ContrastOf(value, amount);
 }
 
-int vuFilterIndex(const char* name) {
-  for (int i = 0; i < vuFilterMenuCount; ++i) {
-    const char* a = vuFilterNames[i];
-    const char* b = name;
-    while (*a && *b &&
-           std::tolower(static_cast<unsigned char>(*a)) ==
-               std::tolower(static_cast<unsigned char>(*b))) {
-      ++a;
-      ++b;
-    }
-    if (!*a && !*b) return i;
+namespace {
+// True when `name` starts with `prefix`, case ignored; `rest` gets what follows it.
+bool StartsWithIgnoringCase(const char* name, const char* prefix, const char** rest) {
+  while (*prefix && *name &&
+         std::tolower(static_cast<unsigned char>(*prefix)) ==
+             std::tolower(static_cast<unsigned char>(*name))) {
+    ++prefix;
+    ++name;
   }
+  *rest = name;
+  return *prefix == 0;
+}
+
+bool SameIgnoringCase(const char* a, const char* b) {
+  const char* rest = nullptr;
+  return StartsWithIgnoringCase(a, b, &rest) && *rest == 0;
+}
+} // namespace
+
+int vuFilterIndex(const char* name) {
+  if (!name) return -1;
+  for (int i = 0; i < vuFilterMenuCount; ++i)
+    if (SameIgnoringCase(name, vuFilterNames[i])) return i;
+  const char* direction = nullptr;
+  if (StartsWithIgnoringCase(name, "Gradient ", &direction))
+    for (int i = 0; i < vuFilterGradientCount; ++i)
+      if (SameIgnoringCase(direction, vuGradientNames[i])) return vuFilterGradientFirst + i;
   return -1;
 }
 

@@ -8,13 +8,19 @@ struct vuFilterKernel {
   int divisor;
 };
 
-constexpr int vuFilterKernelCount = 14;
-// The first thirteen kernels carry a menu name; the last is reachable only through Filter.
+constexpr int vuFilterKernelCount = 22;
+// The first thirteen kernels carry a menu name; the fourteenth is reachable only through Filter;
+// the last eight are the compass gradients, North first and then clockwise.
 constexpr int vuFilterMenuCount = 13;
+constexpr int vuFilterGradientFirst = 14;
+constexpr int vuFilterGradientCount = 8;
 extern const vuFilterKernel vuFilterKernels[vuFilterKernelCount];
 extern const char* const vuFilterNames[vuFilterMenuCount];
+// "North" ... "North West": the gradient kernels' directions.
+extern const char* const vuGradientNames[vuFilterGradientCount];
 
-// The kernel index of a menu name ("Low Pass 1" ... "Laplace 4", case ignored), or -1.
+// The kernel index of a menu name ("Low Pass 1" ... "Laplace 4", or "Gradient North" ...
+// "Gradient North West"; case ignored), or -1.
 int vuFilterIndex(const char* name);
 
 // The tone functions of one channel value 0..255 for an amount in -100..100.

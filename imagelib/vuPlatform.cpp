@@ -11,7 +11,7 @@ int vuPlatformServices::MessageBox(const char* text, const char* caption, vuMess
                                    vuMessageIcon icon) {
   (void)icon;
   std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-  return buttons == VU_MB_YESNOCANCEL ? VU_IDYES : VU_IDOK;
+  return buttons == VU_MB_YESNOCANCEL || buttons == VU_MB_YESNO ? VU_IDYES : VU_IDOK;
 }
 
 vuPaletteHandle vuPlatformServices::CreatePalette(uint16_t version, int count,
@@ -74,7 +74,7 @@ int vuRecordingPlatform::MessageBox(const char* text, const char* caption, vuMes
                                     vuMessageIcon icon) {
   messages.push_back(Message{text ? text : "", caption ? caption : "", buttons, icon});
   if (answer != 0) return answer;
-  return buttons == VU_MB_YESNOCANCEL ? VU_IDYES : VU_IDOK;
+  return buttons == VU_MB_YESNOCANCEL || buttons == VU_MB_YESNO ? VU_IDYES : VU_IDOK;
 }
 
 bool vuRecordingPlatform::AnswerFileDialog(vuFileDialog& dialog) {

@@ -22,7 +22,7 @@ struct vuWifSaveOptions;
 struct vuJpegSaveOptions;
 class vuImage;
 
-enum vuMessageButtons { VU_MB_OK = 0, VU_MB_OKCANCEL = 1, VU_MB_YESNOCANCEL = 3 };
+enum vuMessageButtons { VU_MB_OK = 0, VU_MB_OKCANCEL = 1, VU_MB_YESNOCANCEL = 3, VU_MB_YESNO = 4 };
 enum vuMessageIcon {
   VU_ICON_NONE = 0,
   VU_ICON_ERROR = 0x10,
@@ -92,7 +92,7 @@ public:
   vuSystemPalette systemPalette;
 
   // A modal message box; returns the pressed button. Headless: "caption: text" on standard error,
-  // answered with the default button (OK, or Yes for Yes/No/Cancel).
+  // answered with the default button (OK, or Yes for Yes/No and Yes/No/Cancel).
   virtual int MessageBox(const char* text, const char* caption, vuMessageButtons buttons,
                          vuMessageIcon icon);
 

@@ -23,6 +23,27 @@ std::unique_ptr<vuDeviceContext> TestPlatform::PrintDlg(const vuPrintDialog& dia
   return std::make_unique<QtPrinterContext>(printer, true);
 }
 
+int TestPlatform::MessageBox(const char* text, const char* caption, vuMessageButtons buttons,
+                             vuMessageIcon icon) {
+  int result = vuRecordingPlatform::MessageBox(text, caption, buttons, icon);
+  if (answers.empty()) return result;
+  result = answers.front();
+  answers.pop_front();
+  return result;
+}
+
+vuWifSaveOptions* TestPlatform::AskWifSaveOptions(const vuImage& image, int enableViewAfter) {
+  ++wifAsked;
+  wifAskedSixteenBit = image.format == BM_48BIT || image.format == BM_16BIT_GRAY;
+  (void)enableViewAfter;
+  return wifOptions ? new vuWifSaveOptions(*wifOptions) : nullptr;
+}
+
+vuJpegSaveOptions* TestPlatform::AskJpegSaveOptions() {
+  ++jpegAsked;
+  return jpegOptions ? new vuJpegSaveOptions(*jpegOptions) : nullptr;
+}
+
 std::vector<std::string> TestPlatform::Texts() const {
   std::vector<std::string> texts;
   for (const Message& message : messages)

@@ -3,12 +3,16 @@
 #pragma once
 
 #include <QImage>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/CMainFrame.h"
 #include "app/CTOVRAApp.h"
+#include "codec/wif2/vuWifParams.h"
+#include "formats/JpegRW.h"
 #include "imagelib/vuPlatform.h"
 #include "support/TestSupport.h"
 
@@ -23,6 +27,19 @@ struct TestPlatform : vuRecordingPlatform {
   std::string pdfPath;
   int pdfResolution = 150;
   std::unique_ptr<vuDeviceContext> PrintDlg(const vuPrintDialog& dialog) override;
+  // Message boxes take their answers from `answers` in order, then from `answer`.
+  std::deque<int> answers;
+  int MessageBox(const char* text, const char* caption, vuMessageButtons buttons,
+                 vuMessageIcon icon) override;
+  // The options dialogs answer these records (null: cancelled) and count how often they were
+  // asked; the WIF dialog also notes whether it was asked for a 16-bit image.
+  std::optional<vuWifSaveOptions> wifOptions;
+  std::optional<vuJpegSaveOptions> jpegOptions;
+  int wifAsked = 0;
+  int jpegAsked = 0;
+  bool wifAskedSixteenBit = false;
+  vuWifSaveOptions* AskWifSaveOptions(const vuImage& image, int enableViewAfter) override;
+  vuJpegSaveOptions* AskJpegSaveOptions() override;
   // Messages as "caption|text", for compact assertions.
   std::vector<std::string> Texts() const;
 };

@@ -135,13 +135,18 @@ TEST(MainFrame, MenusToolbarsAndAcceleratorsComeFromTheTable) {
   EXPECT_FALSE(frame.Action(ID_INVERT)->isCheckable());
   EXPECT_EQ(frame.ImageToolbar()->windowTitle(), "Image Toolbar");
 
-  // With a document the Image Tools menu appears; the View entry hides the image toolbar.
+  // With a document the Edit and Image Tools menus appear; the View entry hides the image
+  // toolbar.
   ASSERT_NE(studio.Open(vutest::Sample("camera.pgm")), nullptr);
   titles.clear();
   for (QAction* menu : frame.menuBar()->actions())
     titles.push_back(menu->text().toStdString());
-  EXPECT_EQ(titles, (std::vector<std::string>{"&File", "&View", "&Options", "&Image Tools",
+  EXPECT_EQ(titles, (std::vector<std::string>{"&File", "&Edit", "&View", "&Options", "&Image Tools",
                                               "&Window", "&Help"}));
+  EXPECT_EQ(MenuTexts(frame, "&Edit"), (std::vector<std::string>{"&Undo", "&Redo"}));
+  EXPECT_EQ(frame.Action(ID_EDIT_UNDO)->shortcut(), QKeySequence("Ctrl+Z"));
+  EXPECT_EQ(frame.Action(ID_EDIT_REDO)->shortcut(), QKeySequence("Ctrl+Y"));
+  EXPECT_FALSE(frame.Action(ID_EDIT_UNDO)->isEnabled()); // nothing changed yet
   EXPECT_TRUE(frame.Commands().IsChecked(ID_IMAGE_TOOLBAR));
   EXPECT_TRUE(frame.Commands().Trigger(ID_IMAGE_TOOLBAR));
   EXPECT_TRUE(frame.ImageToolbar()->isHidden());

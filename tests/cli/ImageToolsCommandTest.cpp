@@ -84,7 +84,10 @@ TEST(ImageToolsCommand, FilterByNameOrIndex) {
   ASSERT_EQ(Tools(sample, dir.Path("a.pgm"), "--filter 'Low Pass 1'"), 0);
   ASSERT_EQ(Tools(sample, dir.Path("b.pgm"), "--filter 0"), 0);
   ASSERT_EQ(Tools(sample, dir.Path("c.pgm"), "--filter 'laplace 4'"), 0);
+  ASSERT_EQ(Tools(sample, dir.Path("g.pgm"), "--filter 'Gradient South West'"), 0);
+  ASSERT_EQ(Tools(sample, dir.Path("h.pgm"), "--filter 19"), 0);
   std::string why;
+  EXPECT_TRUE(SameFilePixels(dir.Path("g.pgm"), dir.Path("h.pgm"), &why)) << why;
   EXPECT_TRUE(SameFilePixels(dir.Path("a.pgm"), dir.Path("b.pgm"), &why)) << why;
   // The same filter as the library gives.
   ScopedImage direct;
@@ -155,7 +158,7 @@ TEST(ImageToolsCommand, RefusalsAndUsageErrors) {
   // Mistyped values are usage errors, found before anything is read.
   for (const char* bad :
        {"--rotate 45", "--rotate x", "--flip d", "--crop 1,2,3", "--crop 1,2,3,4,5",
-        "--crop a,b,c,d", "--filter nope", "--filter 14", "--brightness 101", "--contrast -101",
+        "--crop a,b,c,d", "--filter nope", "--filter 22", "--brightness 101", "--contrast -101",
         "--colors 0", "--colors 257", "--colors 16 --reduce fast", "--colors 8 --reduce octree"}) {
     EXPECT_EQ(Tools(colour, out, bad, &messages), 2) << bad;
     EXPECT_FALSE(std::filesystem::exists(out)) << bad;

@@ -25,7 +25,11 @@ TEST(FilterKernels, TableAndNames) {
   EXPECT_EQ(vuFilterIndex("Low Pass 1"), 0);
   EXPECT_EQ(vuFilterIndex("difference 3"), 8);
   EXPECT_EQ(vuFilterIndex("Laplace"), -1);
-  EXPECT_EQ(vuFilterIndex("Gradient North"), -1);
+  EXPECT_EQ(vuFilterIndex("Gradient North"), 14);
+  EXPECT_EQ(vuFilterIndex("gradient north west"), 21);
+  EXPECT_EQ(vuFilterIndex("Gradient"), -1);
+  EXPECT_EQ(vuFilterIndex("Gradient Up"), -1);
+  EXPECT_EQ(vuFilterIndex("North"), -1);
   // Difference 1 is the same kernel as High Pass 3.
   EXPECT_EQ(std::memcmp(&vuFilterKernels[5], &vuFilterKernels[6], sizeof(vuFilterKernel)), 0);
   for (const vuFilterKernel& kernel : vuFilterKernels)
@@ -138,9 +142,9 @@ TEST(Filter, OtherDepthsAndIndexesChangeNothing) {
   ScopedImage grey;
   ASSERT_EQ(grey.AllocateBitmap(3, 3, 256, BM_8BIT_GRAY), 1);
   FillGrey(grey, 50);
-  EXPECT_EQ(grey.Filter(14), 0);
+  EXPECT_EQ(grey.Filter(vuFilterKernelCount), 0);
   EXPECT_EQ(grey.Filter(-1), 0);
-  EXPECT_EQ(grey.Filter(13), 1); // the last kernel has no menu entry but exists
+  EXPECT_EQ(grey.Filter(13), 1); // this kernel has no menu entry but exists
 }
 
 TEST(Filter, PaletteImagesAreFilteredOnTheirIndexesAndGetARamp) {
