@@ -81,7 +81,8 @@ if example-cmake/to-wif "$source/samples/chelsea.ppm" cmake.wif 30 > /dev/null &
 else
   fail "example through CMake"
 fi
-ldd example-cmake/to-wif | grep -q "$root/$libdir/libvu.so.0" || fail "example not linked to the staged libvu"
+linked=$(ldd example-cmake/to-wif)
+grep -q "$root/$libdir/libvu.so.0" <<< "$linked" || fail "example not linked to the staged libvu: $linked"
 
 # The MIME database: by name for both generations, by content for a renamed file.
 update-mime-database "$root/share/mime" 2> mime.log || { cat mime.log; fail "update-mime-database"; }
