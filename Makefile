@@ -12,7 +12,7 @@ CCACHE     := $(shell command -v ccache 2>/dev/null)
 CMAKE_LAUNCHER := $(if $(CCACHE),-DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
 export CCACHE_BASEDIR := $(CURDIR)
 
-.PHONY: all deps build demo test test-asan bench fuzz fuzz-smoke clean web web-demo test-web
+.PHONY: all deps build demo test test-asan bench install fuzz fuzz-smoke clean web web-demo test-web
 
 all: build
 
@@ -36,6 +36,10 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+# Installs what `make build` built under PREFIX (default /usr/local; DESTDIR stages it).
+install:
+	cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))
 
 bench: build
 	@for b in $(BUILD)/bench/*; do [ -x "$$b" ] && [ -f "$$b" ] && "$$b"; done
