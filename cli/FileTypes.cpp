@@ -5,6 +5,8 @@
 #include <filesystem>
 
 #include "formats/vuRegistry.h"
+#include "imagelib/vuImage.h"
+#include <memory>
 
 namespace {
 struct TypeName {
@@ -61,4 +63,56 @@ std::string ExtensionForType(int type) {
   default:
     return "";
   }
+}
+
+std::string TypeShortName(int type) {
+  switch (type) {
+  case VU_TYPE_WIF:
+    return "WIF";
+  case VU_TYPE_BMP:
+    return "BMP";
+  case VU_TYPE_PCX:
+    return "PCX";
+  case VU_TYPE_PPM:
+    return "PPM";
+  case VU_TYPE_PGM:
+    return "PGM";
+  case VU_TYPE_TIFF:
+    return "TIFF";
+  case VU_TYPE_TARGA:
+    return "Targa";
+  case VU_TYPE_GIF:
+    return "GIF";
+  case VU_TYPE_JPEG:
+    return "JPEG";
+  case VU_TYPE_PNG:
+    return "PNG";
+  default:
+    return "";
+  }
+}
+
+std::string CleanDescription(const char* description) {
+  std::string name = description ? description : "";
+  name = name.substr(0, name.find('|'));
+  // A closing bracket that opens nowhere is a slip in the text, not part of the name.
+  if (name.find('(') == std::string::npos) {
+    for (size_t at; (at = name.find(')')) != std::string::npos;)
+      name.erase(at, 1);
+  }
+  while (!name.empty() && name.back() == ' ')
+    name.pop_back();
+  while (!name.empty() && name.front() == ' ')
+    name.erase(0, 1);
+  return name;
+}
+
+bool TypeIsWritable(int type) {
+  vuImage probe;
+  std::unique_ptr<vuRWImage> rw(probe.CreateRWImage(type));
+  return rw && rw->access == 3;
+}
+
+std::string WritableTypeNames() {
+  return "wif, bmp, pcx, ppm, pgm, tiff, tga, jpeg or png";
 }

@@ -9,3 +9,11 @@ int TypeFromName(std::string name);
 int TypeFromFileName(const std::string& fileName);
 // The extension files of a type get, with its dot (".wif", ".tif", ".jpg", ...).
 std::string ExtensionForType(int type);
+// The short name of a type for messages ("TIFF", "Targa", "JPEG" ...), or "" for an unknown one.
+std::string TypeShortName(int type);
+// A reader's description as people read it: its first name, without stray spaces or brackets.
+std::string CleanDescription(const char* description);
+// True when files of the type can be written.
+bool TypeIsWritable(int type);
+// The output types, for messages ("wif, bmp, pcx, ...").
+std::string WritableTypeNames();

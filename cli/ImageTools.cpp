@@ -19,7 +19,6 @@ bool ParseNumber(const std::string& text, int* value) {
   return true;
 }
 
-// Makes `image` hold the bitmap of `from` (same pixel format), which is left empty.
 bool Gray(vuImage& image, std::string* error) {
   // Palette images go through their table's grey; colour through the luminance weights.
   int result;
@@ -85,18 +84,24 @@ bool Colors(vuImage& image, const std::string& value, const Options& options, st
   return true;
 }
 
-bool ParseRotate(const std::string& value, int* angle, std::string* error) {
-  if (!ParseNumber(value, angle) || (*angle != 90 && *angle != -90)) {
-    *error = "--rotate takes 90 (clockwise) or -90, not \"" + value + "\"";
+// Quarter turns clockwise (0..3) for an angle in degrees.
+bool ParseRotate(const std::string& value, int* quarters, std::string* error) {
+  int angle = 0;
+  if (!ParseNumber(value, &angle) || angle % 90 != 0 || angle == 0 || angle < -270 || angle > 270) {
+    *error = "--rotate takes 90 (clockwise), 180, 270 or -90, not \"" + value + "\"";
     return false;
   }
+  *quarters = (angle / 90 + 4) % 4;
   return true;
 }
 
 bool Rotate(vuImage& image, const std::string& value, std::string* error) {
-  int angle = 0;
-  if (!ParseRotate(value, &angle, error)) return false;
-  if (image.Rotate(angle) != 1) {
+  int quarters = 0;
+  if (!ParseRotate(value, &quarters, error)) return false;
+  // Half a turn is both mirrors; three quarters one quarter the other way.
+  bool done = quarters == 2 ? image.Flip(1) == 1 && image.Flip(0) == 1
+                            : image.Rotate(quarters == 1 ? 90 : -90) == 1;
+  if (!done) {
     *error = "out of memory for the rotation";
     return false;
   }
@@ -205,6 +210,63 @@ bool Filter(vuImage& image, const std::string& value, std::string* error) {
   return true;
 }
 
+// --resize WxH (either number may be left out to keep the proportions) or --scale PERCENT: the
+// new width and height for a picture of the given size, or false with the reason.
+bool ParseSize(const std::string& name, const std::string& value, int width, int height,
+               int* newWidth, int* newHeight, std::string* error) {
+  if (name == "scale") {
+    int percent = 0;
+    if (!ParseNumber(value, &percent) || percent < 1 || percent > 1000) {
+      *error = "--scale takes a percentage 1..1000, not \"" + value + "\"";
+      return false;
+    }
+    *newWidth = std::max(1, static_cast<int>((int64_t(width) * percent + 50) / 100));
+    *newHeight = std::max(1, static_cast<int>((int64_t(height) * percent + 50) / 100));
+    return true;
+  }
+  size_t x = value.find_first_of("xX");
+  int w = 0, h = 0;
+  bool good = x != std::string::npos && x + 1 <= value.size();
+  if (good) {
+    std::string a = value.substr(0, x), b = value.substr(x + 1);
+    good = (!a.empty() || !b.empty()) &&
+           (a.empty() || (ParseNumber(a, &w) && w >= 1 && w <= 65535)) &&
+           (b.empty() || (ParseNumber(b, &h) && h >= 1 && h <= 65535));
+  }
+  if (!good) {
+    *error =
+        "--resize takes WIDTHxHEIGHT (1..65535 each; one may be left out), not \"" + value + "\"";
+    return false;
+  }
+  *newWidth = w ? w : std::max(1, static_cast<int>((int64_t(width) * h + height / 2) / height));
+  *newHeight = h ? h : std::max(1, static_cast<int>((int64_t(height) * w + width / 2) / width));
+  return true;
+}
+
+bool Resize(vuImage& image, const std::string& name, const std::string& value, std::string* error) {
+  int width = 0, height = 0;
+  if (!ParseSize(name, value, image.Width(), image.Height(), &width, &height, error)) return false;
+  // Resampling mixes neighbouring pixels, which colour indexes cannot be: palette and 1-bit
+  // pictures become grey or 24-bit colour first.
+  if (image.format == BM_1BIT || image.format == BM_4BIT || image.format == BM_8BIT_COLOR ||
+      image.format == BM_16BIT_COLOR) {
+    int converted =
+        image.IsGrayScale() && image.format != BM_16BIT_COLOR ? image.MakeGS() : image.MakeRGB();
+    if (converted < 0) {
+      *error = "cannot convert the picture for --" + name;
+      return false;
+    }
+  }
+  int result = image.Resample(width, height);
+  if (result != 1) {
+    *error = result == -3 ? "out of memory for --" + name + " to " + std::to_string(width) + " x " +
+                                std::to_string(height)
+                          : "--" + name + " cannot resample this picture";
+    return false;
+  }
+  return true;
+}
+
 // Brightness and contrast change a colour table; the pixels then take the new table.
 bool ParseTone(const std::string& name, const std::string& value, int* amount, std::string* error) {
   if (!ParseNumber(value, amount) || *amount < -100 || *amount > 100) {
@@ -214,13 +276,33 @@ bool ParseTone(const std::string& name, const std::string& value, int* amount, s
   return true;
 }
 
+// 24- and 32-bit colour: the tone curve of the colour tables, on each channel of each pixel
+// through a table of the 256 values.
+void ToneChannels(vuImage& image, int amount, bool brightness) {
+  uint8_t curve[256];
+  for (int c = 0; c < 256; ++c)
+    curve[c] =
+        static_cast<uint8_t>(brightness ? vuToneBrightness(c, amount) : vuToneContrast(c, amount));
+  const int bytesPerPixel = image.Depth() / 8;
+  for (int y = 0; y < image.Height(); ++y) {
+    uint8_t* row = image.Row(y);
+    for (int x = 0; x < image.Width(); ++x) {
+      uint8_t* pixel = row + int64_t(x) * bytesPerPixel;
+      for (int k = 0; k < 3; ++k)
+        pixel[k] = curve[pixel[k]];
+    }
+  }
+}
+
 bool Tone(vuImage& image, const std::string& name, const std::string& value, std::string* error) {
   int amount = 0;
   if (!ParseTone(name, value, &amount, error)) return false;
+  if (image.format == BM_24BIT || image.format == BM_32BIT) {
+    ToneChannels(image, amount, name == "brightness");
+    return true;
+  }
   if (image.Depth() > 8 || image.TableEntries() == 0) {
-    *error = "--" + name +
-             " works on grey and palette images (it changes their colour table); "
-             "use --gray first";
+    *error = "--" + name + " works on 8-bit samples; use --rgb or --gray first";
     return false;
   }
   // A grey image with a short table may hold grey levels the table does not reach.
@@ -258,6 +340,8 @@ bool CheckImageTools(const Options& options, std::string* error) {
       good = ParseFilter(tool.value, &number, error);
     else if (tool.name == "brightness" || tool.name == "contrast")
       good = ParseTone(tool.name, tool.value, &number, error);
+    else if (tool.name == "resize" || tool.name == "scale")
+      good = ParseSize(tool.name, tool.value, 100, 100, &number, &numbers[0], error);
     if (!good) return false;
   }
   return true;
@@ -282,6 +366,8 @@ bool ApplyImageTool(vuImage& image, const ImageToolRequest& tool, const Options&
   }
   if (tool.name == "brightness" || tool.name == "contrast")
     return Tone(image, tool.name, tool.value, error);
+  if (tool.name == "resize" || tool.name == "scale")
+    return Resize(image, tool.name, tool.value, error);
   *error = "unknown image tool --" + tool.name;
   return false;
 }

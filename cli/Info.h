@@ -1,7 +1,8 @@
 // vuconvert --info.
 #pragma once
 
-#include <string>
+#include "cli/Options.h"
 
-// Prints what is known about one file; false with a reason in `error` when it cannot be read.
-bool PrintFileInfo(const std::string& fileName, std::string* error);
+// Prints what is known about each file (text, or one JSON object per line with --json); returns
+// the exit status (1 when some file could not be read).
+int RunInfo(const Options& options);

@@ -1,24 +1,29 @@
 #include "cli/SaveOptions.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "cli/Messages.h"
+#include "cli/OutputFile.h"
+
 #include "codec/wif2/vuWifParams.h"
 #include "formats/JpegRW.h"
 #include "formats/vuRegistry.h"
 
-bool MakeSaveOptions(int type, const vuImage& image, const Options& options,
+bool MakeSaveOptions(int type, const vuImage& image, const Options& options, int quality,
                      std::shared_ptr<void>* record, std::string* error) {
   record->reset();
   if (!CheckQualityForType(type, options, error)) return false;
+  if (quality == 0) quality = options.quality;
   switch (type) {
   case VU_TYPE_WIF: {
     auto wif = std::make_shared<vuWifSaveOptions>();
-    if (options.quality != 0) wif->quality = options.quality;
-    if (options.bits != 0 && (options.bits < 8 || options.bits > 16)) {
-      *error = "--bits must be 8..16";
-      return false;
-    }
-    // Significant bits matter for 16-bit samples only; 0 lets the writer take the image's own.
+    if (quality != 0) wif->quality = quality;
+    // Significant bits matter for 16-bit samples only; --bits has set the image's own.
     const bool wide = image.format == BM_48BIT || image.format == BM_16BIT_GRAY;
-    wif->significantBits = wide ? options.bits : 0;
+    wif->significantBits =
+        wide && image.sampleBits >= 8 && image.sampleBits <= 16 ? image.sampleBits : 0;
     wif->fastMode = options.fast ? 1 : 0;
     wif->largeImage = options.tiles ? 1 : 0;
     *record = wif;
@@ -26,7 +31,7 @@ bool MakeSaveOptions(int type, const vuImage& image, const Options& options,
   }
   case VU_TYPE_JPEG: {
     auto jpeg = std::make_shared<vuJpegSaveOptions>();
-    jpeg->quality = options.quality != 0 ? options.quality : 80;
+    jpeg->quality = quality != 0 ? quality : 80;
     *record = jpeg;
     return true;
   }
@@ -50,4 +55,39 @@ bool CheckQualityForType(int type, const Options& options, std::string* error) {
     *error = "--quality applies to WIF and JPEG output only";
     return false;
   }
+}
+
+bool IsLossyType(int type) {
+  return type == VU_TYPE_WIF || type == VU_TYPE_JPEG;
+}
+
+bool CheckOptionsForType(int type, const Options& options, std::string* error,
+                         std::vector<std::string>* warnings) {
+  if (!CheckQualityForType(type, options, error)) return false;
+  if ((options.targetSize || options.targetPsnr) && !IsLossyType(type)) {
+    *error = std::string(options.targetSize ? "--size" : "--psnr") +
+             " applies to WIF and JPEG output only";
+    return false;
+  }
+  if (type != VU_TYPE_WIF) {
+    if (options.fast) warnings->push_back("--fast applies to WIF output only; ignored");
+    if (options.tiles) warnings->push_back("--tiles applies to WIF output only; ignored");
+  }
+  return true;
+}
+
+bool WriteImage(vuImage& image, int type, const Options& options, int quality,
+                const std::string& path, std::string* error) {
+  std::shared_ptr<void> record;
+  if (!MakeSaveOptions(type, image, options, quality, &record, error)) return false;
+  errno = 0;
+  const int result = image.SaveImage(path.c_str(), type, record.get());
+  const int savedErrno = errno;
+  struct stat info;
+  if (result == 0 && stat(path.c_str(), &info) == 0) return true;
+  std::string reason = SystemWriteReason(savedErrno);
+  if (reason.empty()) reason = Messages().Last();
+  if (reason.empty()) reason = "the writer failed (error " + std::to_string(result) + ")";
+  *error = "cannot write the file: " + reason;
+  return false;
 }

@@ -78,7 +78,9 @@ int vuReadClassicWif(FILE* stream, vuImage* image, int* count) {
   result = decoder.Decode(source);
   if (result != 0) {
     image->Delete();
-    return result;
+    // The decoder may answer with a damaged chunk length word (any negative number); a reader
+    // answers only with its own codes.
+    return result == -3 ? -3 : -2;
   }
   if (count) *count = static_cast<int>(std::min<int64_t>(source.Position(), INT32_MAX));
   return 0;

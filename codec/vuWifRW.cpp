@@ -62,7 +62,8 @@ int vuWifRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA
   decoder.BindWithStride(image->bits, image->Stride());
   decoder.DecodeAll();
   if (count) *count = static_cast<int>(std::min(source.position, source.size));
-  return 0;
+  damage = decoder.Damage();
+  return damage.empty() ? 0 : -2;
 }
 
 int vuWifEncodeImage(const vuImage& image, const vuWifSaveOptions& options,

@@ -73,6 +73,7 @@ int BmpRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
                 void*) {
   vuInputFile file(fileName);
   if (!file) return -1;
+  file.UseLargeBuffer();
   FILE* stream = file.get();
   BmpHeader h;
   if (ReadHeaders(*this, stream, &h) < 0) return -2;
@@ -127,16 +128,22 @@ int BmpRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
   if (colorCount == 0) colorCount = h.bitCount <= 8 ? (1 << h.bitCount) : h.colorsImportant;
   if (h.bitCount <= 8 && colorCount > (1 << h.bitCount)) return -2;
   int entrySize = h.headerSize == kCoreHeaderSize ? 3 : 4;
-  int64_t tableEnd = kFileHeaderSize + h.headerSize + h.masksAfterHeader + entrySize * colorCount;
+  int64_t tableStart = kFileHeaderSize + h.headerSize + h.masksAfterHeader;
+  int64_t tableEnd = tableStart + entrySize * colorCount;
   int64_t fileSize = vuFileSize(stream);
-  if (h.bitCount > 8) colorCount = 0; // a table in a true-colour file is only read past
   // The pixels start at the offset the file gives; a missing or impossible offset means right
-  // behind the colour table.
+  // behind the colour table. A true-colour file only reads past its table, and many say they
+  // have one (colours important) without storing it: their offset alone tells.
+  int64_t lowestOffset = h.bitCount > 8 ? tableStart : tableEnd;
+  if (h.bitCount > 8) colorCount = 0;
   int64_t dataOffset =
-      h.dataOffset >= tableEnd && h.dataOffset < fileSize ? h.dataOffset : tableEnd;
+      h.dataOffset >= lowestOffset && h.dataOffset < fileSize ? h.dataOffset : tableEnd;
   int fileStride = ((BitmapAccessor::RowBytes(width, h.bitCount) + 3) / 4) * 4;
-  if (!compressed && dataOffset + int64_t(fileStride) * height > fileSize) return -2;
   if (dataOffset > fileSize) return -2;
+  // A file that ends early is read as far as it goes, but a few bytes claiming a huge picture
+  // are refused before anything is allocated.
+  int64_t dataBytes = fileSize - dataOffset;
+  if (!compressed && int64_t(fileStride) * height > 1024 * (dataBytes + 1024)) return -2;
 
   if (!image->AllocateBitmap(width, static_cast<int>(height), static_cast<int>(colorCount),
                              format)) {
@@ -153,16 +160,18 @@ int BmpRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
   if (std::fseek(stream, dataOffset, SEEK_SET) != 0) return -2;
 
   int64_t consumed = 0;
-  if (h.compression == kCompressionRle8) {
-    consumed = ReadRunLength(stream, 8);
-  } else if (h.compression == kCompressionRle4) {
-    consumed = ReadRunLength(stream, 4);
+  if (compressed) {
+    consumed = ReadRunLength(stream, h.compression == kCompressionRle8 ? 8 : 4);
+    if (!damage.empty()) return -2;
   } else {
     std::vector<uint8_t> raw(fileStride);
-    std::vector<uint16_t> values(size_t(width) * 3);
     for (int64_t i = 0; i < height; ++i) {
       int y = static_cast<int>(topDown ? height - 1 - i : i);
-      if (std::fread(raw.data(), 1, raw.size(), stream) != raw.size()) return -2;
+      if (std::fread(raw.data(), 1, raw.size(), stream) != raw.size()) {
+        // The rows that came stay; the rest is cleared.
+        damage = vuDataEndsInRow(i + 1, height);
+        return -2;
+      }
       consumed += fileStride;
       uint8_t* row = image->Row(y);
       switch (h.bitCount) {
@@ -170,12 +179,13 @@ int BmpRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
         for (int x = 0; x < width; ++x)
           row[x] = (raw[x / 8] >> (7 - x % 8)) & 1;
         break;
-      case 4:
-        for (int x = 0; x < width; ++x) {
-          values[x] = x % 2 == 0 ? raw[x / 2] >> 4 : raw[x / 2] & 15;
-        }
-        image->accessor->PutRow(y, values.data());
+      case 4: {
+        // Two pixels a byte, high nibble first, as in memory; a spare low nibble stays 0.
+        const int bytes = (width + 1) / 2;
+        std::copy(raw.begin(), raw.begin() + bytes, row);
+        if (width % 2) row[bytes - 1] &= 0xF0;
         break;
+      }
       case 32:
         for (int x = 0; x < width; ++x) {
           for (int k = 0; k < 3; ++k)
@@ -204,11 +214,18 @@ int64_t BmpRW::ReadRunLength(FILE* stream, int bitsPerPixel) {
     }
     ++x;
   };
+  // The data may end without an end-of-bitmap mark once the last row is complete; anywhere else
+  // rows are missing.
+  auto ended = [&]() {
+    if (y >= height || (y == height - 1 && x >= width)) return consumed;
+    damage = vuDataEndsInRow(y + 1, height);
+    return consumed;
+  };
   while (y < height) {
     int n = ReadByte(stream);
-    if (n == EOF) break;
+    if (n == EOF) return ended();
     int v = ReadByte(stream);
-    if (v == EOF) break;
+    if (v == EOF) return ended();
     consumed += 2;
     if (n > 0) {
       // An encoded run; 4-bit runs alternate the high and the low nibble.
@@ -221,7 +238,7 @@ int64_t BmpRW::ReadRunLength(FILE* stream, int bitsPerPixel) {
       break;
     } else if (v == 2) {
       int dx = ReadByte(stream), dy = ReadByte(stream);
-      if (dx == EOF || dy == EOF) break;
+      if (dx == EOF || dy == EOF) return ended();
       consumed += 2;
       x += dx;
       y += dy;
@@ -230,7 +247,7 @@ int64_t BmpRW::ReadRunLength(FILE* stream, int bitsPerPixel) {
       int bytes = nibbles ? (v + 1) / 2 : v;
       for (int k = 0; k < bytes; ++k) {
         int b = ReadByte(stream);
-        if (b == EOF) return consumed;
+        if (b == EOF) return ended();
         ++consumed;
         if (!nibbles) {
           put(b);
@@ -258,6 +275,7 @@ int BmpRW::Write(const char* fileName, vuBitmapInfoHeader*, vuRGBA*, uint8_t*, v
   if (image->header->compression != 0) return -1;
   vuOutputFile file(fileName);
   if (!file) return -1;
+  file.UseLargeBuffer();
   FILE* stream = file.get();
   int colors = image->Colors();
   int tableEntries = bitCount > 8 ? 0 : colors; // 32-bit images count colours but keep no table

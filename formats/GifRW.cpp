@@ -199,7 +199,8 @@ int GifRW::NextPixel(FILE* stream) {
   return code;
 }
 
-int GifRW::ReadRaster(FILE* stream, int width, int height, bool interlaced, int colors) {
+int GifRW::ReadRaster(FILE* stream, int width, int height, bool interlaced, int colors,
+                      int* rowsRead) {
   // Rows in the order the file gives them: straight down, or the four interlace passes.
   static constexpr int kPassStart[4] = {0, 4, 2, 1};
   static constexpr int kPassStep[4] = {8, 8, 4, 2};
@@ -215,6 +216,7 @@ int GifRW::ReadRaster(FILE* stream, int width, int height, bool interlaced, int 
         // An index past the colour table has no colour: it shows the first one.
         row[x] = static_cast<uint8_t>(value < colors ? value : 0);
       }
+      ++*rowsRead;
     }
   }
   return 0;
@@ -233,9 +235,13 @@ int GifRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
   if (!haveMagic) ShowError("error reading magic number");
   bool haveVersion = std::fread(version, 1, 3, stream) == 3;
   if (!haveVersion) ShowError("error reading version");
-  if (haveMagic && std::memcmp(magic, "GIF", 3) != 0) ShowError("not a GIF file");
-  if (haveVersion && std::memcmp(version, "87a", 3) != 0 && std::memcmp(version, "89a", 3) != 0)
-    ShowError("bad version number, not '87a' or '89a'");
+  bool isGif = haveMagic && std::memcmp(magic, "GIF", 3) == 0;
+  if (haveMagic && !isGif) ShowError("not a GIF file");
+  bool knownVersion =
+      haveVersion && (std::memcmp(version, "87a", 3) == 0 || std::memcmp(version, "89a", 3) == 0);
+  if (haveVersion && !knownVersion) ShowError("bad version number, not '87a' or '89a'");
+  // Anything else is no GIF file we know how to read: decoding it would only make up a picture.
+  if (!isGif || !knownVersion) return -2;
 
   uint8_t screen[7];
   if (std::fread(screen, 1, sizeof screen, stream) != sizeof screen) return -2;
@@ -300,7 +306,11 @@ int GifRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
 
   InitDecoder(minimumCodeSize);
   // Rows the data does not reach keep their cleared contents.
-  ReadRaster(stream, width, height, interlaced, colors);
+  int rowsRead = 0;
+  if (ReadRaster(stream, width, height, interlaced, colors, &rowsRead) < 0) {
+    damage = vuDataEndsInRow(rowsRead + 1, height);
+    return -2;
+  }
   return 0;
 }
 

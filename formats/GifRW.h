@@ -41,7 +41,9 @@ private:
   int ReadFirstCode(FILE* stream);
   // The next pixel value; -2 at the end code, -1 on an error.
   int NextPixel(FILE* stream);
-  int ReadRaster(FILE* stream, int width, int height, bool interlaced, int colors);
+  // Decodes the rows in file order; `rowsRead` counts the whole ones. 0 when every row came, or
+  // the negative result of the decoder that stopped early.
+  int ReadRaster(FILE* stream, int width, int height, bool interlaced, int colors, int* rowsRead);
 
   // Set when the last data sub-block read was the terminator.
   bool zeroDataBlock_ = false;

@@ -3,8 +3,9 @@
 // libjpeg's header wants the stdio types declared first.
 #include <cstdio>
 
-#include <jerror.h>
 #include <jpeglib.h>
+// After jpeglib.h, so that the messages of the coders it was built with are declared.
+#include <jerror.h>
 
 #include <algorithm>
 #include <csetjmp>
@@ -27,7 +28,37 @@ struct JpegErrorManager {
   jmp_buf jump;
   bool quiet = false;               // GetInfo shows nothing
   const char* ownMessage = nullptr; // a reason of ours rather than libjpeg's
+  void (*standardEmit)(j_common_ptr, int) = nullptr;
+  char damage[JMSG_LENGTH_MAX] = ""; // the first warning that means the picture is incomplete
 };
+
+// Warnings after which libjpeg goes on with made-up data: the file ended early or its entropy
+// coded data is corrupt. The others (an unknown JFIF revision, a bad ICC profile) leave the
+// picture whole.
+bool MeansDamage(int code) {
+  switch (code) {
+  case JWRN_JPEG_EOF:
+  case JWRN_HIT_MARKER:
+  case JWRN_HUFF_BAD_CODE:
+#if JPEG_LIB_VERSION >= 70 || defined(C_ARITH_CODING_SUPPORTED) || defined(D_ARITH_CODING_SUPPORTED)
+  case JWRN_ARITH_BAD_CODE:
+#endif
+  case JWRN_MUST_RESYNC:
+  case JWRN_EXTRANEOUS_DATA:
+  case JWRN_BOGUS_PROGRESSION:
+  case JWRN_NOT_SEQUENTIAL:
+    return true;
+  default:
+    return false;
+  }
+}
+
+void EmitMessage(j_common_ptr cinfo, int level) {
+  auto* manager = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+  if (level < 0 && manager->damage[0] == '\0' && MeansDamage(cinfo->err->msg_code))
+    (*cinfo->err->format_message)(cinfo, manager->damage);
+  manager->standardEmit(cinfo, level);
+}
 
 void OutputMessage(j_common_ptr cinfo) {
   auto* manager = reinterpret_cast<JpegErrorManager*>(cinfo->err);
@@ -58,6 +89,8 @@ void InstallErrorManager(JpegErrorManager* manager) {
   jpeg_std_error(&manager->pub);
   manager->pub.error_exit = ErrorExit;
   manager->pub.output_message = OutputMessage;
+  manager->standardEmit = manager->pub.emit_message;
+  manager->pub.emit_message = EmitMessage;
 }
 
 // Everything the decoding routine changes lives here, outside the frame that holds the jump
@@ -68,7 +101,65 @@ struct JpegReadState {
   jpeg_progress_mgr progress;
   bool created = false;
   bool allocated = false; // the image holds the picture's bitmap
+  int orientation = 1;    // Exif's, once the picture is decoded
 };
+
+// The orientation (1..8) an Exif block among the saved markers gives, or 1: the way the camera
+// held the picture, which the file's rows do not follow.
+int ExifOrientation(j_decompress_ptr cinfo) {
+  static const uint8_t kExif[6] = {'E', 'x', 'i', 'f', 0, 0};
+  for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
+    if (m->marker != JPEG_APP0 + 1 || m->data_length < 14 || std::memcmp(m->data, kExif, 6) != 0)
+      continue;
+    const uint8_t* tiff = m->data + 6;
+    const size_t size = m->data_length - 6;
+    const bool little = tiff[0] == 'I' && tiff[1] == 'I';
+    if (!little && !(tiff[0] == 'M' && tiff[1] == 'M')) continue;
+    auto u16 = [&](size_t at) -> uint32_t {
+      if (at + 2 > size) return 0;
+      return little ? tiff[at] | (tiff[at + 1] << 8) : (tiff[at] << 8) | tiff[at + 1];
+    };
+    auto u32 = [&](size_t at) -> uint32_t {
+      return little ? u16(at) | (u16(at + 2) << 16) : (u16(at) << 16) | u16(at + 2);
+    };
+    if (u16(2) != 42) continue;
+    const size_t directory = u32(4);
+    const uint32_t entries = u16(directory);
+    for (uint32_t i = 0; i < entries; ++i) {
+      const size_t entry = directory + 2 + 12 * size_t(i);
+      if (entry + 12 > size) break;
+      // Tag 0x0112, one SHORT.
+      if (u16(entry) == 0x0112 && u16(entry + 2) == 3) {
+        uint32_t value = u16(entry + 8);
+        return value >= 1 && value <= 8 ? static_cast<int>(value) : 1;
+      }
+    }
+  }
+  return 1;
+}
+
+// Turns the decoded picture the way its Exif orientation says (as the TIFF reader does with its
+// orientation field); false when memory runs out.
+bool ApplyOrientation(vuImage* image, int orientation) {
+  switch (orientation) {
+  case 2: // mirrored
+    return image->Flip(1) == 1;
+  case 3: // upside down
+    return image->Flip(1) == 1 && image->Flip(0) == 1;
+  case 4: // mirrored upside down
+    return image->Flip(0) == 1;
+  case 5: // the file's rows are the picture's columns, top to bottom
+    return image->Rotate(90) == 1 && image->Flip(1) == 1;
+  case 6: // held turned a quarter to the left: turn the rows a quarter clockwise
+    return image->Rotate(90) == 1;
+  case 7:
+    return image->Rotate(90) == 1 && image->Flip(0) == 1;
+  case 8:
+    return image->Rotate(-90) == 1;
+  default:
+    return true;
+  }
+}
 
 // Adobe's CMYK files hold inverted inks (255: no ink); others hold the inks themselves.
 inline uint8_t InkToLight(int ink, int black, bool inverted) {
@@ -77,19 +168,31 @@ inline uint8_t InkToLight(int ink, int black, bool inverted) {
   return static_cast<uint8_t>((c * k + 127) / 255);
 }
 
-// Returns 0 (also after a fatal error once the bitmap exists, keeping the rows decoded so far),
-// -1 for colour spaces we do not take, -2 when the file is refused before any pixel, -3 no memory.
+// Returns 0, -1 for colour spaces we do not take, -2 when the file is refused before any pixel or
+// its data is damaged (a fatal error once the bitmap exists, or a warning that libjpeg made up
+// data: the rows decoded so far stay), -3 no memory.
 int DecodeJpeg(FILE* stream, vuImage* image, JpegReadState* s) {
   s->cinfo.err = &s->errors.pub;
   InstallErrorManager(&s->errors);
-  if (setjmp(s->errors.jump)) return s->allocated ? 0 : -2;
+  if (setjmp(s->errors.jump)) {
+    if (s->allocated && s->errors.damage[0] == '\0') {
+      if (s->errors.ownMessage)
+        std::snprintf(s->errors.damage, sizeof s->errors.damage, "%s", s->errors.ownMessage);
+      else
+        (*s->errors.pub.format_message)(reinterpret_cast<j_common_ptr>(&s->cinfo),
+                                        s->errors.damage);
+    }
+    return -2;
+  }
   jpeg_create_decompress(&s->cinfo);
   s->created = true;
   s->cinfo.mem->max_memory_to_use = kMaxLibraryMemory;
   s->progress.progress_monitor = LimitScans;
   s->cinfo.progress = &s->progress;
   jpeg_stdio_src(&s->cinfo, stream);
+  jpeg_save_markers(&s->cinfo, JPEG_APP0 + 1, 0xFFFF);
   jpeg_read_header(&s->cinfo, TRUE);
+  s->orientation = ExifOrientation(&s->cinfo);
 
   J_COLOR_SPACE space = s->cinfo.out_color_space;
   if (space != JCS_GRAYSCALE && space != JCS_RGB && space != JCS_CMYK) return -1;
@@ -135,7 +238,7 @@ int DecodeJpeg(FILE* stream, vuImage* image, JpegReadState* s) {
     }
   }
   jpeg_finish_decompress(&s->cinfo);
-  return 0;
+  return s->errors.damage[0] ? -2 : 0;
 }
 
 int ReadJpegInfo(FILE* stream, vuFileInfo* info, JpegReadState* s) {
@@ -146,9 +249,11 @@ int ReadJpegInfo(FILE* stream, vuFileInfo* info, JpegReadState* s) {
   jpeg_create_decompress(&s->cinfo);
   s->created = true;
   jpeg_stdio_src(&s->cinfo, stream);
+  jpeg_save_markers(&s->cinfo, JPEG_APP0 + 1, 0xFFFF);
   jpeg_read_header(&s->cinfo, TRUE);
-  info->width = static_cast<uint16_t>(s->cinfo.image_width);
-  info->height = static_cast<uint16_t>(s->cinfo.image_height);
+  const bool turned = ExifOrientation(&s->cinfo) >= 5;
+  info->width = static_cast<uint16_t>(turned ? s->cinfo.image_height : s->cinfo.image_width);
+  info->height = static_cast<uint16_t>(turned ? s->cinfo.image_width : s->cinfo.image_height);
   info->bitsPerPixel = static_cast<uint8_t>(8 * s->cinfo.num_components);
   return 0;
 }
@@ -270,7 +375,14 @@ int JpegRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA*
   JpegReadState state;
   int result = DecodeJpeg(file.get(), image, &state);
   if (state.created) jpeg_destroy_decompress(&state.cinfo);
-  // A refused file leaves the image as it was (libjpeg errors after the bitmap exists return 0).
+  // Damage is news only about a picture: a file refused before its bitmap existed leaves the
+  // image as it was.
+  damage = state.allocated ? state.errors.damage : "";
+  if ((result == 0 || !damage.empty()) && !ApplyOrientation(image, state.orientation)) {
+    image->Delete();
+    return -3;
+  }
+  // A refused file leaves the image as it was; a damaged one keeps the rows decoded.
   if (result != 0) return result;
   if (count) *count = static_cast<int>(std::min<int64_t>(vuFileSize(file.get()), INT32_MAX));
   return 0;

@@ -117,7 +117,8 @@ int PcxRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
   std::vector<uint8_t> scan(static_cast<size_t>(bufferWidth));
   int mask = (1 << bits) - 1;
   int pixelsPerByte = 8 / bits;
-  for (int row = 0; row < height && !ended_; ++row) {
+  int row = 0;
+  for (; row < height && !ended_; ++row) {
     std::fill(scan.begin(), scan.end(), 0);
     for (int p = 0; p < planes && !ended_; ++p) {
       int pixel = 0;
@@ -145,6 +146,11 @@ int PcxRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**
     } else {
       std::copy(scan.begin(), scan.end(), target);
     }
+  }
+  if (ended_) {
+    // The row the data ended in is kept as far as it came.
+    damage = vuDataEndsInRow(row, height);
+    return -2;
   }
   return 0;
 }

@@ -67,12 +67,25 @@ struct Decoded {
   int sampleBits = 0;
   int colors = 0;
   vuRGBA palette[256] = {};
+  bool rowsStarted = false; // the pixel rows are being decoded: an error now leaves a part
 };
 
+// Chunks we never use are skipped unread: libpng would otherwise allocate (and clear) as much as
+// a text or profile chunk's length says, even when the file ends long before (a benign error
+// for libpng, which goes on). The rest may not ask for more than kMaxChunkBytes.
+void LimitChunks(png_structp png) {
+  static const png_byte kUnused[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf\0pCAL\0sCAL\0";
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kUnused, 8);
+  png_set_chunk_malloc_max(png, kMaxChunkBytes);
+}
+
+// 0, 1 when the pixel data is damaged or ends early (the rows decoded so far are kept, the rest
+// is 0), -2 when the file is refused.
 int DecodePng(FILE* stream, PngReadState* s, Decoded* d) {
-  if (setjmp(png_jmpbuf(s->png))) return -2;
+  if (setjmp(png_jmpbuf(s->png))) return d->rowsStarted ? 1 : -2;
   png_init_io(s->png, stream);
-  png_set_chunk_malloc_max(s->png, kMaxChunkBytes);
+  LimitChunks(s->png);
   png_read_info(s->png, s->info);
   png_uint_32 width = 0, height = 0;
   int bitDepth = 0, colorType = 0, interlace = 0;
@@ -136,6 +149,7 @@ int DecodePng(FILE* stream, PngReadState* s, Decoded* d) {
   s->rows.resize(height);
   for (png_uint_32 y = 0; y < height; ++y)
     s->rows[y] = s->pixels.data() + rowBytes * y;
+  d->rowsStarted = true;
   png_read_image(s->png, s->rows.data());
   return 0;
 }
@@ -173,7 +187,7 @@ void StorePixels(const PngReadState& s, const Decoded& d, vuImage* image) {
   }
 }
 
-int ReadPng(const char* fileName, int* count, vuImage* image) {
+int ReadPng(const char* fileName, int* count, vuImage* image, std::string& damage) {
   vuInputFile file(fileName);
   if (!file) return -1;
   PngReadState state;
@@ -183,16 +197,22 @@ int ReadPng(const char* fileName, int* count, vuImage* image) {
   state.info = png_create_info_struct(state.png);
   if (!state.info) return -3;
   Decoded decoded;
-  if (DecodePng(file.get(), &state, &decoded) != 0) {
-    state.messages.Show();
-    return -2;
-  }
+  int decodedResult = DecodePng(file.get(), &state, &decoded);
+  if (decodedResult != 0) state.messages.Show();
+  if (decodedResult < 0) return -2;
+  // 8-bit grey images carry their full grey table, as every other reader gives them (a writer
+  // such as BMP stores the table the image has).
+  if (decoded.format == BM_8BIT_GRAY) decoded.colors = 256;
   if (!image->AllocateBitmap(decoded.width, decoded.height, decoded.colors, decoded.format))
     return -3;
   if (decoded.format == BM_8BIT_COLOR)
     std::copy(decoded.palette, decoded.palette + decoded.colors, image->palette);
   image->sampleBits = decoded.sampleBits;
   StorePixels(state, decoded, image);
+  if (decodedResult != 0) {
+    damage = "the picture data is damaged or ends early (" + state.messages.error + ")";
+    return -2;
+  }
   if (count) *count = static_cast<int>(std::min<int64_t>(vuFileSize(file.get()), INT32_MAX));
   return 0;
 }
@@ -317,6 +337,7 @@ int EncodePng(FILE* stream, vuImage* image, PngWriteState* s) {
 int ReadPngInfo(FILE* stream, PngReadState* s, vuFileInfo* info) {
   if (setjmp(png_jmpbuf(s->png))) return -2;
   png_init_io(s->png, stream);
+  LimitChunks(s->png);
   png_read_info(s->png, s->info);
   info->width = static_cast<uint16_t>(png_get_image_width(s->png, s->info));
   info->height = static_cast<uint16_t>(png_get_image_height(s->png, s->info));
@@ -330,7 +351,7 @@ int ReadPngInfo(FILE* stream, PngReadState* s, vuFileInfo* info) {
 int PngRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**, uint8_t**,
                 void*) {
   try {
-    return ReadPng(fileName, count, image);
+    return ReadPng(fileName, count, image, damage);
   } catch (const std::bad_alloc&) {
     return -3;
   }

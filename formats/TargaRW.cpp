@@ -65,6 +65,7 @@ int TargaRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA
                   void*) {
   vuInputFile file(fileName);
   if (!file) return -1;
+  file.UseLargeBuffer();
   FILE* stream = file.get();
   int64_t fileSize = vuFileSize(stream);
   if (count) *count = static_cast<int>(std::min<int64_t>(fileSize, INT32_MAX));
@@ -123,9 +124,11 @@ int TargaRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA
   int targetBits = samples * 8;
   if (BitmapAccessor::RowBytes(h.width, targetBits) > kMaxRowBytes) return -2;
   // The file must be able to hold the picture: every run-length packet of at most 1 + 4 bytes
-  // gives at most 128 pixels.
+  // gives at most 128 pixels. An uncompressed file that ends early is read as far as it goes, but
+  // a few bytes claiming a huge picture are refused before anything is allocated.
   int64_t pixels = int64_t(h.width) * h.height;
-  if (runLength_ ? pixels > dataBytes * 128 : pixels * bytesPerPixel_ > dataBytes) return -2;
+  if (runLength_ ? pixels > dataBytes * 128 : pixels * bytesPerPixel_ > 1024 * (dataBytes + 1024))
+    return -2;
 
   if (std::fseek(stream, kHeaderSize + h.idLength, SEEK_SET) != 0) return -2;
   std::vector<uint8_t> map(static_cast<size_t>(mapBytes));
@@ -160,11 +163,9 @@ int TargaRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA
   }
 
   int result = ReadPixels(stream, h);
-  if (result < 0) {
-    image->Delete();
-    return result;
-  }
-  return 0;
+  // A file whose data ends early keeps the rows that came.
+  if (result < 0 && damage.empty()) image->Delete();
+  return result < 0 ? result : 0;
 }
 
 bool TargaRW::NextPixel(FILE* stream, uint8_t* pixel) {
@@ -194,23 +195,45 @@ int TargaRW::ReadPixels(FILE* stream, const TargaHeader& h) {
   bool topToBottom = (h.descriptor & kDescriptorTopToBottom) != 0;
   packetLeft_ = 0;
   packetIsRun_ = false;
-  std::vector<uint16_t> row(size_t(width) * samples);
-  uint8_t pixel[4] = {0, 0, 0, 0};
+  // One row of file pixels at a time: a single read for uncompressed files.
+  const size_t fileRowBytes = size_t(width) * bytesPerPixel_;
+  std::vector<uint8_t> pixels(fileRowBytes);
+  std::vector<uint8_t> row(size_t(width) * samples);
+  int rowsRead = 0;
   for (int r : RowOrder(height, (h.descriptor >> 6) & 3)) {
+    // The pixels of the row the data holds; the rest of the row the data ended in is cleared.
+    int got = width;
+    if (!runLength_) {
+      got = static_cast<int>(std::fread(pixels.data(), 1, fileRowBytes, stream) / bytesPerPixel_);
+    } else {
+      for (int i = 0; i < width && got == width; ++i)
+        if (!NextPixel(stream, pixels.data() + size_t(i) * bytesPerPixel_)) got = i;
+    }
     for (int i = 0; i < width; ++i) {
-      if (!NextPixel(stream, pixel)) return -2;
+      const uint8_t* pixel = pixels.data() + size_t(i) * bytesPerPixel_;
       int x = rightToLeft ? width - 1 - i : i;
-      uint16_t* out = row.data() + size_t(x) * samples;
-      if (samples == 1) {
+      uint8_t* out = row.data() + size_t(x) * samples;
+      if (i >= got) {
+        std::fill(out, out + samples, 0);
+      } else if (samples == 1) {
         out[0] = pixel[0]; // index or grey level (a grey-and-alpha pixel keeps its grey byte)
       } else if (h.pixelDepth == 16 || h.pixelDepth == 15) {
-        Unpack555(pixel[0], pixel[1], out);
+        uint16_t bgr[3];
+        Unpack555(pixel[0], pixel[1], bgr);
+        for (int k = 0; k < 3; ++k)
+          out[k] = static_cast<uint8_t>(bgr[k]);
       } else {
         for (int k = 0; k < samples; ++k)
           out[k] = pixel[k];
       }
     }
-    image->accessor->PutRow(topToBottom ? height - 1 - r : r, row.data());
+    // The row's bytes are the image's own layout (blue, green, red[, fourth] or one byte).
+    std::copy(row.begin(), row.end(), image->Row(topToBottom ? height - 1 - r : r));
+    ++rowsRead;
+    if (got < width) {
+      damage = vuDataEndsInRow(rowsRead, height);
+      return -2;
+    }
   }
   return 0;
 }
@@ -221,6 +244,7 @@ int TargaRW::Write(const char* fileName, vuBitmapInfoHeader*, vuRGBA*, uint8_t*,
   if (width > 0xFFFF || height > 0xFFFF) return -1;
   vuOutputFile file(fileName);
   if (!file) return -1;
+  file.UseLargeBuffer();
   FILE* stream = file.get();
   WriteByte(stream, 0); // no identification field
   WriteByte(stream, 0); // no colour map

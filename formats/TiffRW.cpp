@@ -290,7 +290,7 @@ void InvertMinIsWhite16(vuImage* image, uint32_t orOfValues) {
   }
 }
 
-int ReadScanlines(TiffSession& session, const TiffFields& f, vuImage* image) {
+int ReadScanlines(TiffSession& session, const TiffFields& f, vuImage* image, std::string* damage) {
   int bpp = f.BitsPerPixel();
   vuBMFormat format;
   int colors = 0;
@@ -345,7 +345,10 @@ int ReadScanlines(TiffSession& session, const TiffFields& f, vuImage* image) {
     return -2;
   }
   // A damaged strip part-way down keeps the rows before it, with libtiff's word on why.
-  if (rowsRead < f.height) session.messages.Show();
+  if (rowsRead < f.height) {
+    session.messages.Show();
+    *damage = vuDataEndsInRow(rowsRead + 1, f.height);
+  }
   if (bpp == 16 && f.photometric == PHOTOMETRIC_MINISWHITE) InvertMinIsWhite16(image, orOfValues);
   return 0;
 }
@@ -402,7 +405,7 @@ int ReadThroughRgba(TiffSession& session, const TiffFields& f, vuImage* image) {
   return result;
 }
 
-int ReadTiff(const char* fileName, int* count, vuImage* image) {
+int ReadTiff(const char* fileName, int* count, vuImage* image, std::string* damage) {
   int64_t fileSize;
   {
     vuInputFile probe(fileName);
@@ -417,7 +420,8 @@ int ReadTiff(const char* fileName, int* count, vuImage* image) {
   }
   bool scanline =
       !TIFFIsTiled(session.tif) && ScanlineLayout(f) && TIFFIsCODECConfigured(f.compression);
-  int result = scanline ? ReadScanlines(session, f, image) : ReadThroughRgba(session, f, image);
+  int result =
+      scanline ? ReadScanlines(session, f, image, damage) : ReadThroughRgba(session, f, image);
   if (result == 0 && count) *count = static_cast<int>(std::min<int64_t>(fileSize, INT32_MAX));
   return result;
 }
@@ -516,8 +520,9 @@ int WriteTiff(const char* fileName, vuImage& image) {
   check(TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height), "Error Setting Height");
   check(TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, layout.bitsPerSample),
         "Error Setting Bits Per Sample");
-  // Rows go out bottom row first, as they lie in memory.
-  check(TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_BOTLEFT), "Error Setting Orientation");
+  // Rows go out top row first: readers that ignore the orientation field (most do) still show
+  // the picture the right way up.
+  check(TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT), "Error Setting Orientation");
   check(TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE), "Error Setting compresssion");
   check(TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, layout.photometric), "Error Setting Photometric");
   check(TIFFSetField(tif, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB), "Error Setting FilleOrder");
@@ -544,7 +549,7 @@ int WriteTiff(const char* fileName, vuImage& image) {
   bool failed = lineSize <= 0;
   std::vector<uint8_t> line(failed ? 0 : static_cast<size_t>(lineSize) + 8);
   for (uint32_t r = 0; r < height && !failed; ++r) {
-    FillScanline(image, layout, static_cast<int>(r), line.data());
+    FillScanline(image, layout, static_cast<int>(height - 1 - r), line.data());
     if (TIFFWriteScanline(tif, line.data(), r, 0) < 0) {
       vuPlatform().MessageBox("Could Not Write", "Info", VU_MB_OK, VU_ICON_NONE);
       failed = true;
@@ -564,7 +569,7 @@ int WriteTiff(const char* fileName, vuImage& image) {
 int TiffRW::Read(const char* fileName, int* count, vuBitmapInfoHeader**, vuRGBA**, uint8_t**,
                  void*) {
   try {
-    return ReadTiff(fileName, count, image);
+    return ReadTiff(fileName, count, image, &damage);
   } catch (const std::bad_alloc&) {
     return -3;
   }

@@ -1,5 +1,7 @@
 #include "formats/vuFileStreams.h"
 
+#include <new>
+
 vuOutputFile::vuOutputFile(const char* fileName)
     : stream_(fileName ? std::fopen(fileName, "wb") : nullptr), name_(fileName ? fileName : "") {}
 
@@ -17,4 +19,11 @@ bool vuOutputFile::Commit() {
   stream_ = nullptr;
   if (!ok) std::remove(name_.c_str());
   return ok;
+}
+
+void vuLargeStreamBuffer::Attach(FILE* stream) {
+  constexpr size_t kSize = size_t(1) << 20;
+  if (!stream || buffer_) return;
+  buffer_.reset(new (std::nothrow) char[kSize]);
+  if (buffer_ && std::setvbuf(stream, buffer_.get(), _IOFBF, kSize) != 0) buffer_.reset();
 }

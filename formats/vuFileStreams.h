@@ -2,7 +2,19 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
+
+// A 1 MB stream buffer, for readers and writers that move whole rasters in sequence (a system
+// call for every few kilobytes costs more than the copying). It must outlive the stream's use.
+class vuLargeStreamBuffer {
+public:
+  // Installs the buffer on the stream; call it before the first read or write.
+  void Attach(FILE* stream);
+
+private:
+  std::unique_ptr<char[]> buffer_;
+};
 
 // A stream opened for reading, closed when the object goes.
 class vuInputFile {
@@ -16,8 +28,10 @@ public:
   vuInputFile& operator=(const vuInputFile&) = delete;
   FILE* get() const { return stream_; }
   explicit operator bool() const { return stream_ != nullptr; }
+  void UseLargeBuffer() { buffer_.Attach(stream_); }
 
 private:
+  vuLargeStreamBuffer buffer_; // declared first: it must outlive the stream
   FILE* stream_;
 };
 
@@ -33,8 +47,10 @@ public:
   explicit operator bool() const { return stream_ != nullptr; }
   // Flushes and closes; true when every byte reached the file.
   bool Commit();
+  void UseLargeBuffer() { buffer_.Attach(stream_); }
 
 private:
+  vuLargeStreamBuffer buffer_; // declared first: it must outlive the stream
   FILE* stream_;
   std::string name_;
 };

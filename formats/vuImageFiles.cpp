@@ -46,6 +46,9 @@ int vuImage::LoadImage(const char* fileName) {
   void* options = reader->GetInOptions();
   int count = -1;
   int result = reader->Read(fileName, &count, &header, &palette, &bits, options);
+  // A reader keeps what it decoded of a damaged file for callers that ask it directly (the
+  // converter's --allow-damaged); a failed load leaves no part of a picture behind.
+  if (result != 0 && !reader->damage.empty()) Delete();
   if (count >= 0) dataSize = count;
   if (result == 0 && header && format == BM_8BIT_COLOR && IsGrayScale()) MakeGS();
   return result;

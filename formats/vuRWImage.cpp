@@ -40,3 +40,7 @@ void vuRWImage::WriteLong(FILE* stream, int32_t value) const {
     std::fputc(static_cast<int>((v >> shift) & 0xFF), stream);
   }
 }
+
+std::string vuDataEndsInRow(int64_t row, int64_t height) {
+  return "the data ends in row " + std::to_string(row) + " of " + std::to_string(height);
+}

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "formats/vuFileInfo.h"
 #include "imagelib/vuImage.h"
@@ -18,6 +19,10 @@ public:
 
   // Reads the whole file into `image` (through AllocateBitmap); `count` gets the size the format
   // defines. 0 success, -1 cannot open, -2 not valid for the format, -3 no memory.
+  // A file whose data ends early or is damaged gives -2 with `damage` saying what is wrong, and
+  // the image keeps the part that could be decoded (the rest black): a caller of Read decides
+  // whether that part is of use (LoadImage deletes it). TIFF files keep such a picture as their
+  // result (0) and say so in `damage` too.
   virtual int Read(const char* fileName, int* count, vuBitmapInfoHeader** header, vuRGBA** palette,
                    uint8_t** bits, void* options) = 0;
   // Writes `image` to a new file. 0 success, -1 failure (no file is left behind).
@@ -48,4 +53,10 @@ public:
   int32_t access; // 3 read and write, 1 read only
   const char* extensions;
   const char* description;
+  // Set by Read: what is missing or damaged in the file's data; empty when it was read whole.
+  std::string damage;
 };
+
+// The damage text of a file whose data ends while row `row` (counted from 1, in the order the
+// file gives its rows) of `height` is due.
+std::string vuDataEndsInRow(int64_t row, int64_t height);

@@ -56,6 +56,11 @@ const std::vector<SignatureRecord>& Table() {
       Prefix(12, {0xFF, 0xD8}),
       Prefix(3, {0x0A}),
       Prefix(13, {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}),
+      // The other forms of the portable maps: plain bitmaps, grey and colour maps, binary bitmaps.
+      Text(5, "P1"),
+      Text(5, "P2"),
+      Text(4, "P3"),
+      Text(5, "P4"),
   };
   return table;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "imagelib/vuImage.h"
+#include "imagelib/vuMemory.h"
 
 int64_t BitmapAccessor::RowBytes(int64_t width, int bitCount) {
   return (width * bitCount + 7) / 8;
@@ -51,7 +52,7 @@ int BitmapAccessor::AllocateBlock(int width, int height, int colorsUsed, int tab
   int64_t size = 40 + 4 * int64_t(tableEntries) + stride * (int64_t(height) + 1);
   if (size > kMaxBitmapBlockBytes) return 0;
   // Cleared so that nothing stale ever reaches a file or the screen.
-  auto* block = static_cast<uint8_t*>(std::calloc(1, static_cast<size_t>(size)));
+  auto* block = static_cast<uint8_t*>(vuAllocateBlock(static_cast<size_t>(size), true));
   if (!block) return 0;
   auto* header = reinterpret_cast<vuBitmapInfoHeader*>(block);
   header->size = 40;

@@ -89,6 +89,10 @@ public:
   int SubImage(vuImage* target, int x, int y, int width, int height);
   vuImage* SubImage(int x, int y, int width, int height);
   int ZoomImage(int newWidth, int newHeight);
+  // Resamples the picture to the new size with a Lanczos-3 filter (8- and 16-bit grey, 24-, 32-
+  // and 48-bit colour). 1; 0 without a picture or for a size below 1; -2 for the colour-table
+  // formats, whose indexes cannot be mixed; -3 when memory runs out (the picture stays).
+  int Resample(int newWidth, int newHeight);
 
   // Filters and tone.
   int Filter(int index);

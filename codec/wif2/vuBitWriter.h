@@ -42,9 +42,17 @@ private:
     accumulator_ >>= 8;
     count_ -= 8;
   }
+  // Four whole bytes at a time (PutBits drains as soon as 32 bits are pending).
   void Drain() {
-    while (count_ >= 8)
-      EmitByte();
+    const size_t at = out_->size();
+    out_->resize(at + 4);
+    uint8_t* p = out_->data() + at;
+    p[0] = static_cast<uint8_t>(accumulator_);
+    p[1] = static_cast<uint8_t>(accumulator_ >> 8);
+    p[2] = static_cast<uint8_t>(accumulator_ >> 16);
+    p[3] = static_cast<uint8_t>(accumulator_ >> 24);
+    accumulator_ >>= 32;
+    count_ -= 32;
   }
 
   std::vector<uint8_t>* out_;

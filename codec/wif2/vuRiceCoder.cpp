@@ -9,10 +9,11 @@ constexpr int kBlock = 16;
 
 } // namespace
 
-void vuRiceMakeSymbols(const int32_t* a, size_t n, std::vector<uint32_t>* symbols) {
-  // A run of r zeros never gives more than r symbols, so n places (and a block of padding) do.
-  symbols->resize(n + kBlock);
-  uint32_t* out = symbols->data();
+namespace {
+
+// The symbols of n values into `symbols` (room for n entries); returns their number.
+size_t MakeSymbols(const int32_t* a, size_t n, uint32_t* symbols) {
+  uint32_t* out = symbols;
   size_t i = 0;
   while (i < n) {
     const int32_t v = a[i];
@@ -45,7 +46,15 @@ void vuRiceMakeSymbols(const int32_t* a, size_t n, std::vector<uint32_t>* symbol
       *out++ = static_cast<uint32_t>((digits >> bit) & 1);
     i = j;
   }
-  symbols->resize(static_cast<size_t>(out - symbols->data()));
+  return static_cast<size_t>(out - symbols);
+}
+
+} // namespace
+
+void vuRiceMakeSymbols(const int32_t* a, size_t n, std::vector<uint32_t>* symbols) {
+  // A run of r zeros never gives more than r symbols, so n places do.
+  symbols->resize(n);
+  symbols->resize(MakeSymbols(a, n, symbols->data()));
 }
 
 int vuRiceBlockParameter(const uint32_t* s) {
@@ -61,10 +70,13 @@ int vuRiceBlockParameter(const uint32_t* s) {
 void vuRiceEncodeArray(vuBitWriter& writer, const int32_t* values, size_t count,
                        std::vector<uint32_t>* symbols) {
   writer.Reset();
-  vuRiceMakeSymbols(values, count, symbols);
-  size_t blocks = (symbols->size() + kBlock - 1) / kBlock;
+  // The scratch only grows (clearing it again for every array costs as much as the coding); n
+  // places and a block of padding always suffice.
+  if (symbols->size() < count + kBlock) symbols->resize(count + kBlock);
+  const size_t made = MakeSymbols(values, count, symbols->data());
+  size_t blocks = (made + kBlock - 1) / kBlock;
   if (blocks == 0) blocks = 1;
-  symbols->resize(blocks * kBlock, 0);
+  std::fill(symbols->data() + made, symbols->data() + blocks * kBlock, 0u);
   const uint32_t* s = symbols->data();
   for (size_t b = 0; b < blocks; ++b, s += kBlock) {
     const int k = vuRiceBlockParameter(s);

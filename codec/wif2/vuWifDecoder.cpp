@@ -15,6 +15,7 @@ int vuWifDecoder::Create(vuWifByteSource* source) {
   if (!vuWifHeaderIsValid(header)) return -2;
   if (vuWifDecoderWorkBytes(params_) > memoryLimit_) return -2;
   tiling_ = vuWifMakeTiling(params_);
+  if (tiling_.count < 1) return -2;
   try {
     tileDecoder_ = vuWifTileDecoder::Create(params_);
   } catch (const std::bad_alloc&) {
@@ -87,13 +88,103 @@ void vuWifDecoder::DecodeInto(int t) {
 
 uint8_t* vuWifDecoder::DecodeAll() {
   if (!buffer_ || !tileDecoder_) return buffer_;
+  const size_t first = source_->position;
+  const int threads = vuWifThreadsFor(tiling_.count, threads_);
+  if (threads > 1 && DecodeTilesInParallel(threads)) {
+    if (callerBuffer_ && params_.tiled) SmoothSeams();
+    return buffer_;
+  }
+  // Sequentially: every tile in turn, noting the first damage found.
+  source_->position = first;
+  damage_.clear();
+  const size_t size = source_->size;
+  auto note = [this](const std::string& what) {
+    if (damage_.empty()) damage_ = what;
+  };
   for (int t = 0; t < tiling_.count; ++t) {
+    // Each chunk starts where the previous tile's data ended; its length counts the marker.
+    const size_t chunkStart = source_->position;
+    const std::string tile =
+        "tile " + std::to_string(t + 1) + " of " + std::to_string(tiling_.count);
+    if (chunkStart + kWifChunkMarkerBytes > size) {
+      note("the data ends before " + tile);
+      break;
+    }
     uint8_t marker[kWifChunkMarkerBytes];
     source_->Read(marker, kWifChunkMarkerBytes);
+    const size_t chunkEnd = chunkStart + vuWifChunkLength(marker);
+    const bool markerFound = marker[0] == kWifChunkMarker;
+    if (!markerFound) note("the chunk marker of " + tile + " is missing");
     DecodeInto(t);
+    // A whole tile's data ends exactly where its chunk does.
+    if (source_->position == chunkEnd) continue;
+    if (source_->position > size)
+      note("the data ends inside " + tile);
+    else if (source_->position > chunkEnd)
+      note("the data of " + tile + " runs past its chunk");
+    else
+      note("the data of " + tile + " ends before its chunk");
+    // The next tile starts where this tile's data ended when a marker stands there (only the
+    // length was damaged); else where the chunk says, when a marker stands there (the tile's
+    // data was damaged); else the decoder goes on where it is.
+    auto markerAt = [&](size_t at) {
+      return at < size && source_->data[at] == kWifChunkMarker;
+    };
+    if (t + 1 < tiling_.count && !markerAt(source_->position) && markerFound && markerAt(chunkEnd))
+      source_->position = chunkEnd;
   }
   if (callerBuffer_ && params_.tiled) SmoothSeams();
   return buffer_;
+}
+
+bool vuWifDecoder::DecodeTilesInParallel(int threads) {
+  // Where each tile's marker should be, from the chunk lengths. The decoder proper never trusts
+  // them: when a tile's data does not end where the next tile's chunk starts, the whole file is
+  // decoded again in sequence, so the pixels are exactly those of the sequential path.
+  const int count = tiling_.count;
+  std::vector<size_t> marker(static_cast<size_t>(count));
+  std::vector<size_t> end(static_cast<size_t>(count));
+  marker[0] = source_->position;
+  int known = 1;
+  while (known < count) {
+    const size_t at = marker[static_cast<size_t>(known - 1)];
+    if (at + kWifChunkMarkerBytes > source_->size) break;
+    const int64_t length = vuWifChunkLength(source_->data + at);
+    if (length <= kWifChunkMarkerBytes || at + static_cast<size_t>(length) >= source_->size) break;
+    marker[static_cast<size_t>(known++)] = at + static_cast<size_t>(length);
+  }
+  if (known < count || marker[static_cast<size_t>(count - 1)] + kWifChunkMarkerBytes > source_->size)
+    return false;
+  std::vector<std::unique_ptr<vuWifTileDecoder>> extra;
+  std::vector<vuWifTileDecoder*> decoders = {tileDecoder_.get()};
+  try {
+    for (int w = 1; w < vuWifThreadsFor(count, threads); ++w) {
+      extra.push_back(vuWifTileDecoder::Create(params_));
+      decoders.push_back(extra.back().get());
+    }
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  vuWifRunParallel(count, threads, [&](int t, int worker) {
+    vuWifByteSource source = *source_;
+    source.position = marker[static_cast<size_t>(t)] + kWifChunkMarkerBytes;
+    TileRows rows(*tileWriter_, t);
+    decoders[static_cast<size_t>(worker)]->DecodeTile(&source, rows);
+    end[static_cast<size_t>(t)] = source.position;
+  });
+  // Only an intact file is done here: every tile's data must end exactly where its chunk does
+  // and every chunk must carry its marker. Anything else is decoded again in sequence, which
+  // reports the damage and gives exactly the sequential pixels.
+  for (int t = 0; t < count; ++t) {
+    const size_t at = marker[static_cast<size_t>(t)];
+    const size_t chunkEnd = at + static_cast<size_t>(vuWifChunkLength(source_->data + at));
+    if (source_->data[at] != kWifChunkMarker || end[static_cast<size_t>(t)] != chunkEnd ||
+        chunkEnd > source_->size)
+      return false;
+  }
+  damage_.clear();
+  source_->position = end[static_cast<size_t>(count - 1)];
+  return true;
 }
 
 int64_t vuWifDecoder::DecodeTile(int k) {

@@ -10,6 +10,7 @@
 #include "codec/wif2/vuBitReader.h"
 #include "codec/wif2/vuWifFormat.h"
 #include "codec/wif2/vuWifParams.h"
+#include "codec/wif2/vuWifThreads.h"
 #include "codec/wif2/vuWifTileDecoder.h"
 #include "codec/wif2/vuWifTileWriter.h"
 
@@ -40,7 +41,8 @@ public:
 
   // Reads the 40-byte header and the comment from the source and builds the tile decoder.
   // 0, or -2 when the header cannot be decoded (levels outside 1..7, a size of 0, a header size
-  // below 40, significant bits outside 8..16, or a work space past the memory limit).
+  // below 40, significant bits outside 8..16, more tiles than an int counts, or a work space
+  // past the memory limit).
   int Create(vuWifByteSource* source);
   // The most memory the decoder may ask for: its work space, or a buffer of its own (default
   // kWifDefaultMemoryLimit). Set it before Create.
@@ -59,8 +61,12 @@ public:
   uint8_t* AllocateBuffer();
 
   // Decodes every tile in file order and, for a tiled file in a caller's buffer, smooths the
-  // horizontal tile seams. Returns the destination buffer.
+  // horizontal tile seams. Returns the destination buffer. Tiles whose chunk lies past the end of
+  // the data are not decoded (their pixels stay as they were); Damage() then says what is wrong.
   uint8_t* DecodeAll();
+  // After DecodeAll: why the picture is incomplete (the data ends before a tile, a chunk marker is
+  // missing, or a tile's data runs past its chunk); empty when every tile was whole.
+  const std::string& Damage() const { return damage_; }
   // Decodes tile k from the source (positioned at its first data byte). Returns the number of
   // bytes to wait for before tile k + 1 can be decoded (its chunk length, minus 4 for the last
   // tile, read from its marker), or -1 after the last tile and for k past it.
@@ -68,6 +74,9 @@ public:
   // Reads the first chunk's marker: the bytes to wait for before tile 0.
   int64_t FirstChunkLength();
   int TileCount() const { return tiling_.count; }
+  // The number of threads DecodeAll decodes tiles on (default: vuWifDefaultThreads(); 1 decodes
+  // them one after the other). The pixels are the same whatever the number.
+  void SetThreads(int threads) { threads_ = threads < 1 ? 1 : threads; }
 
   // The source of the data (the plug-in moves it as more bytes arrive).
   vuWifByteSource* Source() const { return source_; }
@@ -75,6 +84,9 @@ public:
 private:
   void SmoothSeams();
   void DecodeInto(int t);
+  // Decodes the tiles on several threads, each from the start its chunk lengths give; returns
+  // false when it cannot or when the file turns out damaged (the caller then decodes in sequence).
+  bool DecodeTilesInParallel(int threads);
 
   vuWifParams params_;
   std::string comment_;
@@ -86,7 +98,9 @@ private:
   int64_t rowBytes_ = 0;
   bool callerBuffer_ = false;
   std::vector<uint8_t> ownBuffer_;
+  std::string damage_;
   int64_t memoryLimit_ = kWifDefaultMemoryLimit;
+  int threads_ = vuWifDefaultThreads();
 };
 
 // Smooths the horizontal seams between tile rows in a decoded buffer: for 8-bit samples (grey

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "codec/wif2/vuWifParams.h"
+#include "codec/wif2/vuWifThreads.h"
 #include "codec/wif2/vuWifTileCoder.h"
 #include "codec/wif2/vuWifTileReader.h"
 #include "codec/wif2/vuWifTransform.h"
@@ -26,16 +27,23 @@ public:
   // Codes every tile into its chunk. 0, or -1 when a chunk does not fit the 3-byte length field
   // (the sink then holds an incomplete file).
   int EncodeAll();
+  // The number of threads that code tiles at once (default: vuWifDefaultThreads(); 1 codes them
+  // one after the other). The file is the same whatever the number.
+  void SetThreads(int threads) { threads_ = threads < 1 ? 1 : threads; }
   // The length of the longest chunk written so far (including its marker).
   int64_t LongestChunk() const { return longestChunk_; }
   const vuWifParams& Params() const { return params_; }
 
 private:
   void Start(const uint8_t* pixels, int64_t rowBytes);
+  // Fills in the length of the chunk that starts at `marker` and ends the sink; false when it
+  // does not fit the length field.
+  bool FinishChunk(size_t marker);
 
   vuWifParams params_;
   std::vector<uint8_t>* sink_;
   std::unique_ptr<vuWifTileReader> reader_;
   std::unique_ptr<vuWifTileCoder> coder_;
   int64_t longestChunk_ = 0;
+  int threads_;
 };

@@ -1,5 +1,7 @@
 #include "codec/wif2/vuWifFormat.h"
 
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 const char kWifComment[] = "VU Ver2 , 1998";
@@ -92,7 +94,7 @@ bool vuWifHeaderIsValid(const uint8_t* bytes) {
 }
 
 void vuWifWriteChunkMarker(uint8_t* out, uint32_t length) {
-  out[0] = 'T';
+  out[0] = kWifChunkMarker;
   out[1] = static_cast<uint8_t>((length >> 16) & 0xFF);
   out[2] = static_cast<uint8_t>((length >> 8) & 0xFF);
   out[3] = static_cast<uint8_t>(length & 0xFF);
@@ -111,6 +113,8 @@ vuWifTiling vuWifMakeTiling(const vuWifParams& params) {
   t.down = (params.height + t.tileHeight - 1) / t.tileHeight;
   if (t.across < 1) t.across = 1;
   if (t.down < 1) t.down = 1;
-  t.count = t.across * t.down;
+  // 65535 x 65535 tiles of one pixel do not fit an int: such a tiling has no count (0).
+  const int64_t count = int64_t(t.across) * t.down;
+  t.count = count > INT_MAX ? 0 : static_cast<int>(count);
   return t;
 }

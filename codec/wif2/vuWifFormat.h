@@ -10,6 +10,7 @@
 
 constexpr int kWifHeaderBytes = 40;
 constexpr int kWifChunkMarkerBytes = 4;
+constexpr uint8_t kWifChunkMarker = 'T';
 // The chunk length field has three bytes.
 constexpr int64_t kWifMaxChunkLength = 0xFFFFFF;
 // The comment our encoder writes after the header.
@@ -43,7 +44,8 @@ bool vuWifHeaderIsValid(const uint8_t* bytes);
 void vuWifWriteChunkMarker(uint8_t* out, uint32_t length);
 uint32_t vuWifChunkLength(const uint8_t* marker);
 
-// Tiles across and down, and the first column and row of tile t.
+// Tiles across and down (count 0 when there are more than an int counts), and the first column
+// and row of tile t.
 struct vuWifTiling {
   int across = 1;
   int down = 1;

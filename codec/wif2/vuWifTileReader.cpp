@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "codec/wif2/dsp/vuWifDsp.h"
 #include "codec/wif2/vuWifQuantize.h"
 
 int64_t vuWifRowBytes(const vuWifParams& params, bool aligned) {
@@ -85,8 +86,10 @@ void vuWifTileReader::ReadRow(int t, int plane, int r, int32_t* out) const {
       for (int x = 0; x < n; ++x)
         out[x] = p[x];
     }
+  } else if (!wide) {
+    vuWifDspBest().forwardColour(row + static_cast<int64_t>(x0) * 3, n, plane, out);
   } else {
-    const int bytes = wide ? 6 : 3;
+    const int bytes = 6;
     const uint8_t* p = row + static_cast<int64_t>(x0) * bytes;
     for (int x = 0; x < n; ++x, p += bytes) {
       int32_t s0, s1, s2;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "codec/wif2/dsp/vuWifDsp.h"
 #include "codec/wif2/vuWifQuantize.h"
 
 namespace {
@@ -56,27 +57,6 @@ void vuWifTileWriter::WriteRow(int t, int r, const int32_t* y, const int32_t* c1
       Put16(p + 4, p2);
     }
   } else {
-    // The colour transform in blocks of plain arrays (which vectorise), then the bytes.
-    uint8_t* p = row + static_cast<int64_t>(x0) * 3;
-    constexpr int kBlock = 256;
-    uint8_t b0[kBlock], b1[kBlock], b2[kBlock];
-    for (int start = 0; start < n; start += kBlock) {
-      const int count = std::min(kBlock, n - start);
-      const int32_t* ys = y + start;
-      const int32_t* c1s = c1 + start;
-      const int32_t* c2s = c2 + start;
-      for (int x = 0; x < count; ++x) {
-        int32_t p0, p1, p2;
-        vuWifInverseColour(ys[x], c1s[x], c2s[x], &p0, &p1, &p2);
-        b0[x] = Clamp8(p0);
-        b1[x] = Clamp8(p1);
-        b2[x] = Clamp8(p2);
-      }
-      for (int x = 0; x < count; ++x, p += 3) {
-        p[0] = b0[x];
-        p[1] = b1[x];
-        p[2] = b2[x];
-      }
-    }
+    vuWifDspBest().inverseColour(y, c1, c2, n, row + static_cast<int64_t>(x0) * 3);
   }
 }

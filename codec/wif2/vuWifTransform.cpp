@@ -2,15 +2,76 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <new>
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 #include <cstring>
+#include <new>
+#include <type_traits>
+#include <vector>
+
+#include "codec/wif2/dsp/vuWifDsp.h"
+#include "codec/wif2/dsp/vuWifDspPlain.h"
+#include "imagelib/vuMemory.h"
 
 namespace {
 // Margin of the first-level lines: the 9/7 pair reaches four samples out.
 constexpr int kMargin = kWifLineMargin;
+
+namespace plain = vu::wif2::plain;
+constexpr bool Is32(size_t size) {
+  return size == 4;
+}
+
+// The row kernels: 32-bit arithmetic through the table chosen for the processor, 64-bit through
+// the plain templates.
+template <typename T> void Analysis(bool fast, const T* x, int half, T* lo, T* hi) {
+  if constexpr (Is32(sizeof(T))) {
+    const vuWifDsp& dsp = vuWifDspBest();
+    (fast ? dsp.analysis53 : dsp.analysis97)(x, half, lo, hi);
+  } else if (fast) {
+    plain::Analysis53<T>(x, half, lo, hi);
+  } else {
+    plain::Analysis97<T>(x, half, lo, hi);
+  }
+}
+template <typename T> void Synthesis53(const T* u, int half, int shift, T* out) {
+  if constexpr (Is32(sizeof(T)))
+    vuWifDspBest().synthesis53(u, half, shift, out);
+  else
+    plain::Synthesis53<T>(u, half, shift, out);
+}
+template <typename T> void Synthesis97(const T* u, int half, T* out) {
+  if constexpr (Is32(sizeof(T)))
+    vuWifDspBest().synthesis97(u, half, out);
+  else
+    plain::Synthesis97<T>(u, half, out);
+}
+template <typename T>
+void ForwardColumns(const T* a, const T* b, const T* c, const T* d, const T* e, int n, int lowShift,
+                    int highShift, T* low, T* high) {
+  if constexpr (Is32(sizeof(T)))
+    vuWifDspBest().forwardColumns(a, b, c, d, e, n, lowShift, highShift, low, high);
+  else
+    plain::ForwardColumns<T>(a, b, c, d, e, n, lowShift, highShift, low, high);
+}
+template <typename T>
+void InverseColumns(const T* ym1, const T* y0, const T* y1, const T* y2, const T* y3, int n,
+                    T* even, T* odd) {
+  if constexpr (Is32(sizeof(T)))
+    vuWifDspBest().inverseColumns(ym1, y0, y1, y2, y3, n, even, odd);
+  else
+    plain::InverseColumns<T>(ym1, y0, y1, y2, y3, n, even, odd);
+}
+template <typename T> void RoundDivide(const T* in, size_t n, T d, T* out) {
+  if constexpr (Is32(sizeof(T)))
+    vuWifDspBest().roundDivide(in, n, d, out);
+  else
+    plain::RoundDivideRow<T>(in, n, d, out);
+}
+template <typename T> void Interleave(const T* lo, const T* hi, int n, T* out) {
+  if constexpr (Is32(sizeof(T)))
+    vuWifDspBest().interleave(lo, hi, n, out);
+  else
+    plain::Interleave<T>(lo, hi, n, out);
+}
 
 // Fills the margins of a line of n samples stored at line[kMargin ..] by reflection.
 template <typename T> void ReflectMargins(T* line, int n) {
@@ -23,17 +84,7 @@ template <typename T> void ReflectMargins(T* line, int n) {
 } // namespace
 
 void* vuWifAllocateLarge(size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  constexpr size_t kHuge = size_t(2) << 20;
-  if (bytes >= 2 * kHuge) {
-    const size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;
-    void* block = std::aligned_alloc(kHuge, rounded);
-    if (!block) throw std::bad_alloc();
-    madvise(block, rounded, MADV_HUGEPAGE);
-    return block;
-  }
-#endif
-  void* block = std::malloc(bytes ? bytes : 1);
+  void* block = vuAllocateBlock(bytes, false);
   if (!block) throw std::bad_alloc();
   return block;
 }
@@ -83,21 +134,7 @@ void vuWifAnalysisRow(const int32_t* row, int w, int W, bool fast, T* line, T* l
   for (int j = w; j < W; ++j)
     x[j] = row[w - 1];
   ReflectMargins(line, W);
-  const int w2 = W / 2;
-  if (fast) {
-    for (int i = 0; i < w2; ++i) {
-      const T* c = x + 2 * i;
-      lo[i] = 2 * (3 * c[0] + c[-1] + c[1]) - c[-2] - c[2];
-      hi[i] = 2 * (2 * c[1] - c[0] - c[2]);
-    }
-  } else {
-    for (int i = 0; i < w2; ++i) {
-      const T* c = x + 2 * i;
-      lo[i] = 1235 * c[0] + 547 * (c[-1] + c[1]) - 160 * (c[-2] + c[2]) - 35 * (c[-3] + c[3]) +
-              55 * (c[-4] + c[4]);
-      hi[i] = 1142 * c[1] - 605 * (c[0] + c[2]) - 59 * (c[-1] + c[3]) + 93 * (c[-2] + c[4]);
-    }
-  }
+  Analysis<T>(fast, x, W / 2, lo, hi);
 }
 
 template <typename T>
@@ -162,12 +199,12 @@ void vuWifForwardFirstLevel(const vuWifRowSource& rows, int w, int h, bool fast,
     T* lh = bands.lh.data() + static_cast<size_t>(j) * w2;
     T* hl = bands.hl.data() + static_cast<size_t>(j) * w2;
     T* hh = bands.hh.data() + static_cast<size_t>(j) * w2;
-    for (int i = 0; i < w2; ++i) {
-      ll[i] = (2 * (3 * l2[i] + l1[i] + l3[i]) - l0[i] - l4[i]) >> shift;
-      lh[i] = vuWifQuantise<T>(2 * (2 * l3[i] - l2[i] - l4[i]), detailStep);
-      hl[i] = vuWifQuantise<T>(2 * (3 * h2r[i] + h1[i] + h3[i]) - h0[i] - h4[i], detailStep);
-      hh[i] = vuWifQuantise<T>(2 * (2 * h3[i] - h2r[i] - h4[i]), detailStep);
-    }
+    // The detail bands are quantised as they are produced.
+    ForwardColumns<T>(l0, l1, l2, l3, l4, w2, shift, 0, ll, lh);
+    ForwardColumns<T>(h0, h1, h2r, h3, h4, w2, 0, 0, hl, hh);
+    RoundDivide<T>(lh, static_cast<size_t>(w2), detailStep, lh);
+    RoundDivide<T>(hl, static_cast<size_t>(w2), detailStep, hl);
+    RoundDivide<T>(hh, static_cast<size_t>(w2), detailStep, hh);
   }
 }
 
@@ -198,19 +235,24 @@ void vuWifForwardChroma(const vuWifRowSource& rows, int w, int h, int shift, T d
       rows.Row(2 * y + 1, bottom);
     else
       std::memcpy(bottom, top, sizeof(int32_t) * static_cast<size_t>(w));
-    for (int x = 0; x < w2; ++x) {
-      if (x >= blocksAcross) {
-        ll[x] = hl[x] = lh[x] = hh[x] = 0;
-        continue;
-      }
-      const int c0 = 2 * x;
-      const int c1 = std::min(2 * x + 1, w - 1);
-      const T a = top[c0], b = top[c1], c = bottom[c0], d = bottom[c1];
-      ll[x] = (a + b + c + d) * (T(1) << (shift + 4));
-      hl[x] = vuWifDivide<T>(a - b + c - d, divisor);
-      lh[x] = vuWifDivide<T>(a + b - c - d, divisor);
-      hh[x] = vuWifDivide<T>(a - b - c + d, divisor);
+    const T multiplier = T(1) << (shift + 4);
+    const int whole = w / 2;
+    if constexpr (Is32(sizeof(T)))
+      vuWifDspBest().forwardChroma(top, bottom, whole, multiplier, divisor, ll, hl, lh, hh);
+    else
+      plain::ForwardChroma<T>(top, bottom, whole, multiplier, divisor, ll, hl, lh, hh);
+    // A last column on its own: its right neighbour repeats it.
+    for (int x = whole; x < blocksAcross; ++x) {
+      const T a = top[2 * x], c = bottom[2 * x];
+      ll[x] = (a + a + c + c) * multiplier;
+      hl[x] = 0;
+      lh[x] = plain::TruncDivide<T>(a + a - c - c, divisor);
+      hh[x] = 0;
     }
+    std::fill(ll + blocksAcross, ll + w2, T(0));
+    std::fill(hl + blocksAcross, hl + w2, T(0));
+    std::fill(lh + blocksAcross, lh + w2, T(0));
+    std::fill(hh + blocksAcross, hh + w2, T(0));
   }
 }
 
@@ -222,12 +264,7 @@ template <typename T> void vuWifForward53Line(T* x, int n, T* out) {
   x[-2] = x[vuWifReflect(-2, n)];
   x[n] = x[vuWifReflect(n, n)];
   x[n + 1] = x[vuWifReflect(n + 1, n)];
-  const int half = n / 2;
-  for (int i = 0; i < half; ++i) {
-    const T* c = x + 2 * i;
-    out[i] = 2 * (3 * c[0] + c[-1] + c[1]) - c[-2] - c[2];
-    out[half + i] = 2 * (2 * c[1] - c[0] - c[2]);
-  }
+  Analysis<T>(true, x, n / 2, out, out + n / 2);
 }
 
 template <typename T> void vuWifInverse53Line(T* u, int n, T* out) {
@@ -235,11 +272,7 @@ template <typename T> void vuWifInverse53Line(T* u, int n, T* out) {
   u[-2] = u[vuWifReflect(-2, n)];
   u[n] = u[vuWifReflect(n, n)];
   u[n + 1] = u[vuWifReflect(n + 1, n)];
-  for (int i = 0; i < n / 2; ++i) {
-    const T* c = u + 2 * i;
-    out[2 * i] = 2 * (2 * c[0] - c[-1] - c[1]);
-    out[2 * i + 1] = 2 * (3 * c[1] + c[0] + c[2]) - c[-1] - c[3];
-  }
+  Synthesis53<T>(u, n / 2, 0, out);
 }
 
 template <typename T>
@@ -269,12 +302,8 @@ void vuWifForwardFurtherLevels(vuWifBands<T>& bands, int levels,
     for (int i = 0; i < half; ++i) {
       T* low = out + static_cast<size_t>(i) * cw;
       T* high = out + static_cast<size_t>(half + i) * cw;
-      const T *a = r[2 * i - 2], *b = r[2 * i - 1], *c = r[2 * i], *d = r[2 * i + 1],
-              *e = r[2 * i + 2];
-      for (int k = 0; k < cw; ++k) {
-        low[k] = (2 * (3 * c[k] + b[k] + d[k]) - a[k] - e[k]) >> 5;
-        high[k] = (2 * (2 * d[k] - c[k] - e[k])) >> 5;
-      }
+      ForwardColumns<T>(r[2 * i - 2], r[2 * i - 1], r[2 * i], r[2 * i + 1], r[2 * i + 2], cw, 5, 5,
+                        low, high);
     }
     for (int y = 0; y < ch; ++y)
       std::memcpy(data + static_cast<size_t>(y) * stride, out + static_cast<size_t>(y) * cw,
@@ -308,12 +337,8 @@ void vuWifInverseFurtherLevels(vuWifBands<T>& bands, int levels,
     for (int i = 0; i < b; ++i) {
       T* even = out + static_cast<size_t>(2 * i) * cw;
       T* odd = even + cw;
-      const T *ym1 = y[2 * i - 1], *y0 = y[2 * i], *y1 = y[2 * i + 1], *y2 = y[2 * i + 2],
-              *y3 = y[2 * i + 3];
-      for (int k = 0; k < cw; ++k) {
-        even[k] = 2 * (2 * y0[k] - ym1[k] - y1[k]);
-        odd[k] = 2 * (3 * y1[k] + y0[k] + y2[k]) - ym1[k] - y3[k];
-      }
+      InverseColumns<T>(y[2 * i - 1], y[2 * i], y[2 * i + 1], y[2 * i + 2], y[2 * i + 3], cw, even,
+                        odd);
     }
     for (int r = 0; r < ch; ++r)
       std::memcpy(data + static_cast<size_t>(r) * stride, out + static_cast<size_t>(r) * cw,
@@ -322,13 +347,12 @@ void vuWifInverseFurtherLevels(vuWifBands<T>& bands, int levels,
     T* u = scratch.line.data() + 2;
     for (int r = 0; r < ch; ++r) {
       T* row = data + static_cast<size_t>(r) * stride;
-      for (int i = 0; i < a; ++i) {
-        u[2 * i] = row[i];
-        u[2 * i + 1] = row[a + i];
-      }
-      vuWifInverse53Line(u, cw, row);
-      for (int k = 0; k < cw; ++k)
-        row[k] >>= 5;
+      Interleave<T>(row, row + a, a, u);
+      u[-1] = u[vuWifReflect(-1, cw)];
+      u[-2] = u[vuWifReflect(-2, cw)];
+      u[cw] = u[vuWifReflect(cw, cw)];
+      u[cw + 1] = u[vuWifReflect(cw + 1, cw)];
+      Synthesis53<T>(u, a, 5, row);
     }
     a = cw;
     b = ch;
@@ -353,27 +377,18 @@ void vuWifSynthesisRow(T* line, int W, int w, bool fast, T multiplier, T divisor
   // The sums of one output row go to the space after the line, then are scaled in one pass.
   T* sums = line + W + 2 * kMargin;
   const int half = (w + 1) / 2;
-  if (fast) {
-    for (int k = 0; k < half; ++k) {
-      const T* c = u + 2 * k;
-      sums[2 * k] = 2 * (2 * c[0] - c[-1] - c[1]);
-      sums[2 * k + 1] = 2 * (3 * c[1] + c[0] + c[2]) - c[-1] - c[3];
-    }
-  } else {
-    for (int k = 0; k < half; ++k) {
-      const T* c = u + 2 * k;
-      sums[2 * k] = 1142 * c[0] - 547 * (c[-1] + c[1]) - 59 * (c[-2] + c[2]) + 35 * (c[-3] + c[3]);
-      sums[2 * k + 1] = 1235 * c[1] + 605 * (c[0] + c[2]) - 160 * (c[-1] + c[3]) -
-                        93 * (c[-2] + c[4]) + 55 * (c[-3] + c[5]);
+  if (fast)
+    Synthesis53<T>(u, half, 0, sums);
+  else
+    Synthesis97<T>(u, half, sums);
+  if constexpr (Is32(sizeof(T))) {
+    if (multiplier == 1) {
+      RoundDivide<T>(sums, static_cast<size_t>(w), divisor, out);
+      return;
     }
   }
-  if (multiplier == 1) {
-    for (int n = 0; n < w; ++n)
-      out[n] = static_cast<int32_t>(vuWifQuantise<T>(sums[n], divisor));
-  } else {
-    for (int n = 0; n < w; ++n)
-      out[n] = ScaleOut(sums[n], multiplier, divisor);
-  }
+  for (int n = 0; n < w; ++n)
+    out[n] = ScaleOut(sums[n], multiplier, divisor);
 }
 
 template <typename T>
@@ -390,6 +405,8 @@ void vuWifInverseFirstLevel(const vuWifBands<T>& bands, int w, int h, bool fast,
   int32_t* out = scratch.output.data();
   T* evenLine = scratch.line.data();
   T* oddLine = scratch.line2.data();
+  scratch.rows.resize(4 * static_cast<size_t>(w2));
+  T* columns = scratch.rows.data();
   const T multiplier = static_cast<T>(scale.multiplier);
   const T divisor = static_cast<T>(scale.divisor);
   // Row m of the interleaved sequences (low: LL/LH, high: HL/HH), reflected at both ends.
@@ -404,14 +421,15 @@ void vuWifInverseFirstLevel(const vuWifBands<T>& bands, int w, int h, bool fast,
       lo[m] = rowOf(bands.ll, bands.lh, 2 * i - 1 + m);
       hi[m] = rowOf(bands.hl, bands.hh, 2 * i - 1 + m);
     }
-    T* ue = evenLine + kMargin;
-    T* uo = oddLine + kMargin;
-    for (int k = 0; k < w2; ++k) {
-      ue[2 * k] = 2 * (2 * lo[1][k] - lo[0][k] - lo[2][k]);
-      uo[2 * k] = 2 * (3 * lo[2][k] + lo[1][k] + lo[3][k]) - lo[0][k] - lo[4][k];
-      ue[2 * k + 1] = 2 * (2 * hi[1][k] - hi[0][k] - hi[2][k]);
-      uo[2 * k + 1] = 2 * (3 * hi[2][k] + hi[1][k] + hi[3][k]) - hi[0][k] - hi[4][k];
-    }
+    // The vertical step on the low and the high columns, then each output row interleaved.
+    T* evenLow = columns;
+    T* oddLow = columns + w2;
+    T* evenHigh = columns + 2 * static_cast<size_t>(w2);
+    T* oddHigh = columns + 3 * static_cast<size_t>(w2);
+    InverseColumns<T>(lo[0], lo[1], lo[2], lo[3], lo[4], w2, evenLow, oddLow);
+    InverseColumns<T>(hi[0], hi[1], hi[2], hi[3], hi[4], w2, evenHigh, oddHigh);
+    Interleave<T>(evenLow, evenHigh, w2, evenLine + kMargin);
+    Interleave<T>(oddLow, oddHigh, w2, oddLine + kMargin);
     vuWifSynthesisRow<T>(evenLine, W, w, fast, multiplier, divisor, out);
     rows.Row(2 * i, out);
     if (2 * i + 1 < h) {
@@ -459,6 +477,13 @@ void vuWifInverseChroma(const vuWifBands<T>& bands, int w, int h, T base, int sh
   const int w2 = bands.w2;
   const int blocksAcross = (w + 1) / 2;
   const int blocksDown = (h + 1) / 2;
+  // Whole blocks through the kernel (16-bit planes of 8-bit pictures), the rest one by one.
+  int whole = 0;
+  std::vector<C> spare;
+  if constexpr (Is32(sizeof(T)) && sizeof(C) == 2) {
+    whole = w / 2;
+    if (h % 2) spare.resize(2 * static_cast<size_t>(whole) + 2);
+  }
   for (int y = 0; y < blocksDown; ++y) {
     const T* ll = bands.ll.data() + static_cast<size_t>(y) * w2;
     const T* hl = bands.hl.data() + static_cast<size_t>(y) * w2;
@@ -466,7 +491,11 @@ void vuWifInverseChroma(const vuWifBands<T>& bands, int w, int h, T base, int sh
     const T* hh = bands.hh.data() + static_cast<size_t>(y) * w2;
     C* top = plane + static_cast<size_t>(2 * y) * w;
     C* bottom = 2 * y + 1 < h ? top + w : nullptr;
-    for (int x = 0; x < blocksAcross; ++x) {
+    if constexpr (Is32(sizeof(T)) && sizeof(C) == 2) {
+      vuWifDspBest().inverseChroma(ll, hl, lh, hh, whole, base, shift, top,
+                                   bottom ? bottom : spare.data());
+    }
+    for (int x = whole; x < blocksAcross; ++x) {
       const T a = ((ll[x] + hl[x] + lh[x] + hh[x]) * base) >> shift;
       const T b = ((ll[x] - hl[x] + lh[x] - hh[x]) * base) >> shift;
       const T c = ((ll[x] + hl[x] - lh[x] - hh[x]) * base) >> shift;
@@ -568,7 +597,11 @@ template <typename V> void vuWifUnpredictLowBand(V* c, int a, int b) {
   template void vuWifInverseChroma<T, int32_t>(const vuWifBands<T>&, int, int, T, int, int32_t*);  \
   template void vuWifToCodingOrder<T, int32_t>(const T*, int, int, int, int32_t*);                 \
   template void vuWifFromCodingOrder<T>(const T*, int, int, int, T, T*);                           \
-  template void vuWifUnpredictLowBand<T>(T*, int, int);
+  template void vuWifUnpredictLowBand<T>(T*, int, int);                                            \
+  template void vuWifAnalysisRow<T>(const int32_t*, int, int, bool, T*, T*, T*);                   \
+  template void vuWifSynthesisRow<T>(T*, int, int, bool, T, T, int32_t*);                          \
+  template void vuWifForward53Line<T>(T*, int, T*);                                                \
+  template void vuWifInverse53Line<T>(T*, int, T*);
 
 VU_WIF_INSTANTIATE(int32_t)
 VU_WIF_INSTANTIATE(int64_t)

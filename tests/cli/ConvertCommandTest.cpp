@@ -69,7 +69,8 @@ TEST(ConvertCommand, FailuresGiveOneLineAndTheExitStatus) {
   std::string output;
   EXPECT_EQ(RunConvert(Quote(dir.Path("missing.ppm")) + " " + Quote(dir.Path("x.bmp")), &output),
             1);
-  EXPECT_EQ(output, "vuconvert: " + dir.Path("missing.ppm") + ": cannot open the file\n");
+  EXPECT_EQ(output, "vuconvert: " + dir.Path("missing.ppm") +
+                        ": cannot open the file: no such file or directory\n");
   vutest::WriteFileBytes(dir.Path("text.ppm"), {'h', 'i'});
   EXPECT_EQ(RunConvert(Quote(dir.Path("text.ppm")) + " " + Quote(dir.Path("x.bmp")), &output), 1);
   EXPECT_EQ(output, "vuconvert: " + dir.Path("text.ppm") + ": unknown file type\n");

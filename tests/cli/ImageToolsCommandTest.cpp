@@ -140,13 +140,15 @@ TEST(ImageToolsCommand, RefusalsAndUsageErrors) {
   std::string colour = vutest::Sample("chelsea.ppm");
   std::string out = dir.Path("out.ppm");
   std::string messages;
-  // Tone on a colour picture: a clear failure, nothing written.
-  EXPECT_EQ(Tools(colour, out, "--brightness 10", &messages), 1);
+  // Tone on 16-bit samples: a clear failure, nothing written ...
+  std::string deep = dir.Path("deep.pgm");
+  vutest::WriteFileBytes(deep, {'P', '5', ' ', '1', ' ', '1', ' ', '4', '0', '9', '5', '\n', 1, 2});
+  EXPECT_EQ(Tools(deep, out, "--brightness 10", &messages), 1);
   EXPECT_NE(messages.find("vuconvert: "), std::string::npos);
   EXPECT_NE(messages.find("--gray"), std::string::npos) << messages;
   EXPECT_FALSE(std::filesystem::exists(out));
   // ... but after --gray it works.
-  EXPECT_EQ(Tools(colour, dir.Path("g.pgm"), "--gray --contrast 10"), 0);
+  EXPECT_EQ(Tools(deep, dir.Path("g.pgm"), "--gray --contrast 10"), 0);
   // A crop rectangle outside the picture.
   EXPECT_EQ(Tools(colour, out, "--crop 400,0,100,10", &messages), 1);
   EXPECT_NE(messages.find("451 x 300"), std::string::npos) << messages;

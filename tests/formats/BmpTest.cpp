@@ -353,7 +353,9 @@ TEST(Bmp, DamagedFilesLoadWholeOrLeaveTheImageEmpty) {
   std::vector<uint8_t> rle8 = seeds[1];
   rle8[30] = 1;
   rle8.resize(54 + 1024);
-  rle8.insert(rle8.end(), {3, 9, 0, 3, 1, 2, 3, 0, 0, 0, 2, 1, 1, 5, 7, 0, 0, 0, 1});
+  // Ends with a pixel and the end-of-bitmap mark: a stream that just stops before its last rows
+  // is a damaged one.
+  rle8.insert(rle8.end(), {3, 9, 0, 3, 1, 2, 3, 0, 0, 0, 2, 1, 1, 5, 7, 0, 0, 0, 1, 4, 0, 1});
   seeds.push_back(rle8);
   std::vector<uint8_t> rle4 = seeds[0];
   rle4[30] = 2;
@@ -366,4 +368,55 @@ TEST(Bmp, DamagedFilesLoadWholeOrLeaveTheImageEmpty) {
         valid, dir.Path("mutant.bmp"), {.rounds = 150, .seed = ++seed},
         [&](vuImage& image) { vutest::ExpectWritesAgain(image, dir.Path("again.pnm")); }));
   }
+}
+
+TEST(Bmp, FilesThatEndEarlyAreDamagedAndKeepTheRowsThatCame) {
+  TempDir dir;
+  auto read = [&](const BmpFile& file, vuImage& image, std::string* damage) {
+    vutest::WriteFileBytes(dir.Path("cut.bmp"), file.Bytes());
+    return vutest::ReadWithReader(image, 2, dir.Path("cut.bmp"), damage);
+  };
+  std::string damage;
+  BmpFile rows;
+  rows.height = 3;
+  rows.table = GreyTable(256);
+  rows.pixels = {1, 2, 3, 4, 5, 6, 7, 8}; // two of three rows, bottom first
+  ScopedImage plain;
+  EXPECT_EQ(read(rows, plain, &damage), -2);
+  EXPECT_EQ(damage, "the data ends in row 3 of 3");
+  ASSERT_NE(plain.header, nullptr);
+  EXPECT_EQ(plain.Row(1)[3], 8);
+  EXPECT_EQ(plain.Row(2)[0], 0);
+
+  // Run-length data: ending inside the picture is damage; ending after a complete last row
+  // without the end-of-bitmap mark is not.
+  BmpFile runs = rows;
+  runs.compression = 1;
+  runs.pixels = {4, 9, 0, 0, 2, 7};
+  ScopedImage shortRuns;
+  EXPECT_EQ(read(runs, shortRuns, &damage), -2);
+  EXPECT_EQ(damage, "the data ends in row 2 of 3");
+  EXPECT_EQ(shortRuns.Row(1)[1], 7);
+  runs.pixels = {4, 9, 0, 0, 4, 8, 0, 0, 4, 7};
+  ScopedImage noEnd;
+  EXPECT_EQ(read(runs, noEnd, &damage), 0);
+  EXPECT_EQ(damage, "");
+  EXPECT_EQ(noEnd.Row(2)[3], 7);
+}
+
+TEST(Bmp, TrueColourFilesMayCountImportantColoursWithoutATable) {
+  // Other writers fill colours important in 24-bit files that hold no table: the pixel offset
+  // (54) says where the rows are.
+  TempDir dir;
+  BmpFile file;
+  file.width = 2;
+  file.bitCount = 24;
+  file.colorsImportant = 7;
+  file.offset = 54;
+  file.pixels = {10, 20, 30, 40, 50, 60, 0, 0};
+  ScopedImage image;
+  ASSERT_EQ(Load(dir, file, image), 0);
+  EXPECT_EQ(image.format, BM_24BIT);
+  EXPECT_EQ(image.Row(0)[0], 10);
+  EXPECT_EQ(image.Row(0)[5], 60);
 }

@@ -27,7 +27,12 @@ TEST(Signatures, FirstMatchingRecordWins) {
   EXPECT_EQ(Match(Bytes("WIF3")), -1);
   EXPECT_EQ(Match(Bytes("P5\n3 2\n255\n")), 5);
   EXPECT_EQ(Match(Bytes("P6 1 1 255\n")), 4);
-  EXPECT_EQ(Match(Bytes("P3 1 1 255\n")), -1);
+  // The plain forms and the bitmaps go to the grey-map and pixel-map readers.
+  EXPECT_EQ(Match(Bytes("P3 1 1 255\n")), 4);
+  EXPECT_EQ(Match(Bytes("P1 1 1\n")), 5);
+  EXPECT_EQ(Match(Bytes("P2 1 1 255\n")), 5);
+  EXPECT_EQ(Match(Bytes("P4 1 1\n")), 5);
+  EXPECT_EQ(Match(Bytes("P7 1 1\n")), -1);
   EXPECT_EQ(Match(Bytes("GIF89a")), 11);
   EXPECT_EQ(Match(Bytes("GIF87a")), 11);
   EXPECT_EQ(Match({0x49, 0x49, 0x2A, 0x00, 8, 0, 0, 0}), 7);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 
 #include <jpeglib.h>
 
@@ -311,12 +312,16 @@ TEST(Jpeg, DamagedFilesGiveACleanResult) {
   ASSERT_EQ(source.SaveImage(valid.c_str(), VU_TYPE_JPEG, nullptr), 0);
   auto bytes = vutest::ReadFileBytes(valid);
 
-  // Cut in the middle of the scan: the rows decoded so far stay, libjpeg says what happened.
+  // Cut in the middle of the scan: LoadImage refuses it; the reader itself keeps the rows decoded
+  // so far, and libjpeg says what happened.
   std::string cut = dir.Path("cut.jpg");
   vutest::WriteFileBytes(cut,
                          std::vector<uint8_t>(bytes.begin(), bytes.begin() + bytes.size() / 2));
   ScopedImage image;
-  EXPECT_EQ(image.LoadImage(cut.c_str()), 0);
+  EXPECT_EQ(image.LoadImage(cut.c_str()), -2);
+  EXPECT_FALSE(image.header);
+  std::string damage;
+  EXPECT_EQ(vutest::ReadWithReader(image, VU_TYPE_JPEG, cut, &damage), -2);
   ASSERT_TRUE(image.header);
   EXPECT_EQ(image.Width(), 451);
   ASSERT_FALSE(recorder.messages.empty());
@@ -400,4 +405,111 @@ TEST(Jpeg, FailedWritesReturnAnErrorAndLeaveNoFile) {
   int result = SaveWithFileSizeLimit(image, path, VU_TYPE_JPEG, &options, 10000);
   EXPECT_EQ(result, -1);
   EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST(Jpeg, DataThatEndsEarlyOrIsCorruptIsNamed) {
+  TempDir dir;
+  vuRecordingPlatform recorder;
+  vuScopedPlatform scoped(&recorder);
+  ScopedImage source;
+  ASSERT_EQ(source.LoadImage(vutest::Sample("camera.pgm").c_str()), 0);
+  std::string valid = dir.Path("valid.jpg");
+  ASSERT_EQ(source.SaveImage(valid.c_str(), VU_TYPE_JPEG, nullptr), 0);
+  const auto bytes = vutest::ReadFileBytes(valid);
+  auto read = [&](const std::vector<uint8_t>& file, std::string* damage) {
+    vutest::WriteFileBytes(dir.Path("damaged.jpg"), file);
+    ScopedImage image;
+    int result = vutest::ReadWithReader(image, VU_TYPE_JPEG, dir.Path("damaged.jpg"), damage);
+    EXPECT_NE(image.header, nullptr); // the rows decoded so far
+    return result;
+  };
+  std::string damage;
+  EXPECT_EQ(read(bytes, &damage), 0);
+  EXPECT_EQ(damage, "");
+  EXPECT_EQ(read({bytes.begin(), bytes.begin() + long(bytes.size() * 2 / 3)}, &damage), -2);
+  EXPECT_EQ(damage, "Premature end of JPEG file");
+  // A marker in the middle of the entropy-coded data.
+  std::vector<uint8_t> corrupt = bytes;
+  corrupt[bytes.size() / 2] = 0xFF;
+  corrupt[bytes.size() / 2 + 1] = 0xD9;
+  EXPECT_EQ(read(corrupt, &damage), -2);
+  EXPECT_EQ(damage.rfind("Corrupt JPEG data", 0), 0u) << damage;
+}
+
+TEST(Jpeg, ExifOrientationTurnsThePicture) {
+  TempDir dir;
+  // A 23 x 11 picture of distinct colours, stored without loss worth noting at quality 100.
+  ScopedImage plain;
+  ASSERT_EQ(plain.AllocateBitmap(23, 11, 0, BM_24BIT), 1);
+  vutest::FillPattern(plain, 7);
+  std::string path = dir.Path("plain.jpg");
+  vuJpegSaveOptions best;
+  best.quality = 100;
+  ASSERT_EQ(plain.SaveImage(path.c_str(), VU_TYPE_JPEG, &best), 0);
+  ScopedImage stored;
+  ASSERT_EQ(stored.LoadImage(path.c_str()), 0);
+  const std::vector<uint8_t> jpeg = vutest::ReadFileBytes(path);
+  const int w = 23, h = 11;
+  for (int orientation = 1; orientation <= 8; ++orientation) {
+    SCOPED_TRACE(orientation);
+    // An Exif block (little-endian, one entry: tag 0x0112) right after the start of image.
+    std::vector<uint8_t> exif = {'E', 'x',  'i',  'f', 0,
+                                 0,   'I',  'I',  42,  0,
+                                 8,   0,    0,    0,   1,
+                                 0,   0x12, 0x01, 3,   0,
+                                 1,   0,    0,    0,   uint8_t(orientation),
+                                 0,   0,    0,    0,   0,
+                                 0,   0};
+    std::vector<uint8_t> file = {0xFF, 0xD8, 0xFF, 0xE1, 0, uint8_t(exif.size() + 2)};
+    file.reserve(file.size() + exif.size() + jpeg.size());
+    std::copy(exif.begin(), exif.end(), std::back_inserter(file));
+    std::copy(jpeg.begin() + 2, jpeg.end(), std::back_inserter(file));
+    std::string turnedPath = dir.Path("turned.jpg");
+    vutest::WriteFileBytes(turnedPath, file);
+    ScopedImage turned;
+    ASSERT_EQ(turned.LoadImage(turnedPath.c_str()), 0);
+    vuFileInfo info;
+    ASSERT_EQ(turned.GetInfo(turnedPath.c_str(), &info), 0);
+    const bool across = orientation >= 5;
+    ASSERT_EQ(turned.Width(), across ? h : w);
+    ASSERT_EQ(info.width, turned.Width());
+    // Where each shown pixel (x, y from the top left) lies in the stored picture.
+    for (int y = 0; y < turned.Height(); ++y) {
+      for (int x = 0; x < turned.Width(); ++x) {
+        int sx = x, sy = y;
+        switch (orientation) {
+        case 2:
+          sx = w - 1 - x;
+          break;
+        case 3:
+          sx = w - 1 - x;
+          sy = h - 1 - y;
+          break;
+        case 4:
+          sy = h - 1 - y;
+          break;
+        case 5:
+          sx = y;
+          sy = x;
+          break;
+        case 6:
+          sx = y;
+          sy = h - 1 - x;
+          break;
+        case 7:
+          sx = w - 1 - y;
+          sy = h - 1 - x;
+          break;
+        case 8:
+          sx = w - 1 - y;
+          sy = x;
+          break;
+        }
+        uint16_t a[4], b[4];
+        turned.accessor->GetRaw(x, turned.Height() - 1 - y, a);
+        stored.accessor->GetRaw(sx, h - 1 - sy, b);
+        ASSERT_TRUE(std::equal(a, a + 3, b)) << x << "," << y;
+      }
+    }
+  }
 }

@@ -155,11 +155,17 @@ TEST_F(PcxTest, UnstorableLayoutsAndDamageAreRefused) {
   EXPECT_EQ(image.LoadImage(Write("huge.pcx", huge).c_str()), -2);
   std::vector<uint8_t> cut = {10, 5, 1, 8};
   EXPECT_EQ(image.LoadImage(Write("cut.pcx", cut).c_str()), -2);
-  // Data that ends early leaves the rest of the picture cleared.
+  // Data that ends early is damaged: LoadImage refuses it; the reader itself keeps the part that
+  // came and clears the rest.
   std::vector<uint8_t> shortData = PcxHeaderBytes(8, 3, 4, 3, 4);
   for (int i = 0; i < 5; ++i)
     Put8(shortData, 0x33);
-  ASSERT_EQ(image.LoadImage(Write("short.pcx", shortData).c_str()), 0);
+  ASSERT_EQ(image.LoadImage(Write("short.pcx", shortData).c_str()), -2);
+  EXPECT_EQ(image.header, nullptr);
+  std::string damage;
+  ASSERT_EQ(vutest::ReadWithReader(image, 3, dir.Path("short.pcx"), &damage), -2);
+  EXPECT_EQ(damage, "the data ends in row 1 of 3");
+  ASSERT_NE(image.header, nullptr);
   std::vector<uint8_t> rgb = RgbBytesTopDown(image);
   EXPECT_EQ(rgb[0], 0x33);
   EXPECT_EQ(rgb.back(), 0);

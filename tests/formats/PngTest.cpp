@@ -1,6 +1,8 @@
 // PNG files: every colour type and depth from Pillow and ImageMagick, our files in those tools,
 // significant bits of 16-bit images, the file-type tables, hostile files and failed writes.
 #include <gtest/gtest.h>
+
+#include <cstring>
 #include <zlib.h>
 
 #include <algorithm>
@@ -258,12 +260,26 @@ TEST(Png, DamagedFilesLoadWholeOrLeaveTheImageEmpty) {
   EXPECT_FALSE(image.header);
   ASSERT_FALSE(recorder.messages.empty());
   EXPECT_EQ(recorder.messages[0].caption, "Info");
-  // Cut inside the pixel data.
+  // Cut inside the pixel data: damaged, with the reason, and the rows decoded so far kept.
   std::vector<uint8_t> cut(seeds[0].begin(), seeds[0].begin() + seeds[0].size() * 2 / 3);
   vutest::WriteFileBytes(path, cut);
   EXPECT_EQ(image.LoadImage(path.c_str()), -2);
   PngRW reader(&image);
   int count = 0;
+  ScopedImage part, whole;
+  ASSERT_EQ(whole.LoadImage(vutest::Sample("chelsea.ppm").c_str()), 0);
+  ASSERT_EQ(whole.SaveImage(path.c_str(), VU_TYPE_PNG, nullptr), 0);
+  std::vector<uint8_t> photo = vutest::ReadFileBytes(path);
+  vutest::WriteFileBytes(path,
+                         std::vector<uint8_t>(photo.begin(), photo.begin() + photo.size() / 2));
+  PngRW partReader(&part);
+  EXPECT_EQ(partReader.Read(path.c_str(), &count, nullptr, nullptr, nullptr, nullptr), -2);
+  EXPECT_EQ(partReader.damage.rfind("the picture data is damaged or ends early", 0), 0u)
+      << partReader.damage;
+  ASSERT_NE(part.header, nullptr);
+  const int top = whole.Height() - 1;
+  EXPECT_EQ(std::memcmp(part.Row(top), whole.Row(top), size_t(whole.Stride())), 0);
+  EXPECT_EQ(part.Row(0)[0] | part.Row(0)[1], 0);
   EXPECT_EQ(
       reader.Read(dir.Path("missing.png").c_str(), &count, nullptr, nullptr, nullptr, nullptr), -1);
 }

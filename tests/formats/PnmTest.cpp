@@ -214,3 +214,72 @@ TEST(Pnm, DamagedFilesLoadWholeOrLeaveTheImageEmpty) {
         [&](vuImage& loaded) { vutest::ExpectWritesAgain(loaded, dir.Path("again.pnm")); }));
   }
 }
+
+TEST(Pnm, PlainMapsAndBitmapsAreRead) {
+  TempDir dir;
+  auto load = [&](const std::string& text, std::vector<uint8_t> binary, ScopedImage& image) {
+    std::string path = dir.Path("plain");
+    vutest::WriteFileBytes(path, Concat(Bytes(text), binary));
+    return image.LoadImage(path.c_str());
+  };
+  // Plain bitmap: digits need no space between them; 1 is black (index 1).
+  ScopedImage p1;
+  ASSERT_EQ(load("P1\n# c\n3 2\n011\n1 0 0\n", {}, p1), 0);
+  EXPECT_EQ(p1.format, BM_1BIT);
+  EXPECT_EQ(vutest::RgbBytesTopDown(p1),
+            std::vector<uint8_t>(
+                {255, 255, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 255, 255, 255, 255, 255}));
+  // Binary bitmap: packed rows, the first pixel in the top bit.
+  ScopedImage p4;
+  ASSERT_EQ(load("P4 3 2\n", {0x60, 0x80}, p4), 0);
+  EXPECT_EQ(vutest::RgbBytesTopDown(p4), vutest::RgbBytesTopDown(p1));
+  // Plain grey and colour maps are scaled as their binary forms are.
+  ScopedImage p2;
+  ASSERT_EQ(load("P2 2 1 15\n0 15\n", {}, p2), 0);
+  EXPECT_EQ(p2.format, BM_8BIT_GRAY);
+  EXPECT_EQ(p2.Row(0)[1], 255);
+  ScopedImage p3;
+  ASSERT_EQ(load("P3 1 1 65535\n256 512 65535\n", {}, p3), 0);
+  EXPECT_EQ(p3.format, BM_48BIT);
+  uint16_t rgb[4];
+  p3.accessor->GetRaw(0, 0, rgb);
+  EXPECT_EQ(rgb[0], 256);
+  EXPECT_EQ(rgb[2], 65535);
+  // A plain map that ends early is damaged: refused by LoadImage, its first rows kept by the
+  // reader itself.
+  ScopedImage cut;
+  EXPECT_EQ(load("P2 2 2 255\n7 8 9", {}, cut), -2);
+  EXPECT_EQ(cut.header, nullptr);
+  std::string damage;
+  EXPECT_EQ(vutest::ReadWithReader(cut, 5, dir.Path("plain"), &damage), -2);
+  EXPECT_EQ(damage, "the data ends in row 2 of 2");
+  ASSERT_NE(cut.header, nullptr);
+  EXPECT_EQ(cut.Row(1)[1], 8);
+  EXPECT_EQ(cut.Row(0)[0], 0);
+  // The header facts.
+  vuFileInfo info;
+  ASSERT_EQ(p4.GetInfo(dir.Path("plain").c_str(), &info), 0);
+  EXPECT_EQ(info.bitsPerPixel, 8); // the last file written is the cut grey map
+
+  if (!vutest::HaveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
+  // ImageMagick's plain and bitmap files give the pixels ImageMagick reads.
+  const std::pair<const char*, const char*> forms[] = {
+      {"-compress none", "camera.pgm"},  // P2
+      {"-compress none", "chelsea.ppm"}, // P3
+      {"-monochrome", "chelsea.ppm"},    // P4
+      {"-monochrome -compress none", "camera.pgm"}};
+  for (const auto& [form, sample] : forms) {
+    SCOPED_TRACE(std::string(form) + " " + sample);
+    std::string theirs = dir.Path("theirs.pnm");
+    ASSERT_EQ(vutest::RunCommand("convert " + vutest::Quote(vutest::Sample(sample)) +
+                                 " -crop 61x23+100+90 +repage " + form + " " +
+                                 vutest::Quote(theirs)),
+              0);
+    ScopedImage image;
+    ASSERT_EQ(image.LoadImage(theirs.c_str()), 0);
+    vutest::Picture expected = vutest::MagickDecode(theirs, "", 8, dir);
+    ASSERT_FALSE(expected.Empty());
+    std::string why;
+    EXPECT_EQ(vutest::MaxDifference(vutest::PictureOf(image), expected, &why), 0) << why;
+  }
+}

@@ -100,12 +100,19 @@ TEST_F(TargaTest, RunPacketsCrossRowEnds) {
       EXPECT_EQ(grey, 5) << x << "," << y;
     }
   }
-  // A run-length file that ends early is refused.
+  // A run-length file that ends early is damaged: LoadImage refuses it and keeps nothing; the
+  // reader itself keeps the rows that came, the rest cleared.
   std::vector<uint8_t> shortFile = TgaHeader(11, 3, 2, 8, 0x20);
   Append(shortFile, {0x82, 5});
   ScopedImage truncated;
   EXPECT_EQ(truncated.LoadImage(Write("short.tga", shortFile).c_str()), -2);
   EXPECT_EQ(truncated.header, nullptr);
+  std::string damage;
+  EXPECT_EQ(vutest::ReadWithReader(truncated, 8, dir.Path("short.tga"), &damage), -2);
+  EXPECT_EQ(damage, "the data ends in row 2 of 2");
+  ASSERT_NE(truncated.header, nullptr);
+  EXPECT_EQ(truncated.Row(1)[0], 5);
+  EXPECT_EQ(truncated.Row(0)[1], 0);
 }
 
 TEST_F(TargaTest, RunLengthFormsAreRecognised) {

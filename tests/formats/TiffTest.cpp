@@ -88,7 +88,7 @@ TEST(Tiff, WrittenFilesCarryTheTagsAndLayoutOfTheirFormat) {
     ASSERT_EQ(image.SaveImage(path.c_str(), VU_TYPE_TIFF, nullptr), 0);
     TiffFile file(path);
     ASSERT_TRUE(file.tif);
-    EXPECT_EQ(Tag16(file.tif, TIFFTAG_ORIENTATION), ORIENTATION_BOTLEFT);
+    EXPECT_EQ(Tag16(file.tif, TIFFTAG_ORIENTATION), ORIENTATION_TOPLEFT);
     EXPECT_EQ(TagText(file.tif, TIFFTAG_IMAGEDESCRIPTION), "Created By the Tessary");
     EXPECT_EQ(TagText(file.tif, TIFFTAG_DOCUMENTNAME), "TIFFTEST");
     EXPECT_EQ(Tag16(file.tif, TIFFTAG_COMPRESSION), COMPRESSION_NONE);
@@ -488,4 +488,65 @@ TEST(Tiff, FailedWritesLeaveNoFile) {
   ASSERT_EQ(fourBit.AllocateBitmap(5, 5, 16, BM_4BIT), 1);
   EXPECT_EQ(fourBit.SaveImage(path.c_str(), VU_TYPE_TIFF, nullptr), -1);
   EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST(Tiff, RowsAreWrittenTopRowFirstForEveryViewer) {
+  // Most readers ignore the orientation field: the first scanline must be the picture's top row.
+  TempDir dir;
+  ScopedImage image;
+  MakePatternImage(image, BM_8BIT_GRAY, 13, 5);
+  std::string path = dir.Path("top.tif");
+  ASSERT_EQ(image.SaveImage(path.c_str(), VU_TYPE_TIFF, nullptr), 0);
+  {
+    TiffFile file(path);
+    ASSERT_TRUE(file.tif);
+    std::vector<uint8_t> line(size_t(TIFFScanlineSize(file.tif)));
+    for (uint32_t r = 0; r < 5; ++r) {
+      ASSERT_GE(TIFFReadScanline(file.tif, line.data(), r, 0), 0);
+      EXPECT_EQ(std::memcmp(line.data(), image.Row(4 - int(r)), 13), 0) << r;
+    }
+  }
+  ScopedImage back;
+  ASSERT_EQ(back.LoadImage(path.c_str()), 0);
+  std::string why;
+  EXPECT_TRUE(vutest::SamePixels(image, back, &why)) << why;
+}
+
+TEST(Tiff, StripsPastTheEndKeepThePictureAndNameTheDamage) {
+  // Four grey pixels a row in one-row strips; the second strip lies past the end of the file.
+  std::vector<uint8_t> file = {'I', 'I', 42, 0, 8, 0, 0, 0, 9, 0};
+  auto entry = [&](uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
+    const uint8_t bytes[12] = {uint8_t(tag),         uint8_t(tag >> 8),    uint8_t(type),
+                               uint8_t(type >> 8),   uint8_t(count),       uint8_t(count >> 8),
+                               uint8_t(count >> 16), uint8_t(count >> 24), uint8_t(value),
+                               uint8_t(value >> 8),  uint8_t(value >> 16), uint8_t(value >> 24)};
+    file.insert(file.end(), bytes, bytes + 12);
+  };
+  entry(256, 3, 1, 4);
+  entry(257, 3, 1, 2);
+  entry(258, 3, 1, 8);
+  entry(259, 3, 1, 1);
+  entry(262, 3, 1, 1);
+  entry(273, 4, 2, 122); // strip offsets
+  entry(277, 3, 1, 1);
+  entry(278, 3, 1, 1);
+  entry(279, 4, 2, 130); // strip byte counts
+  file.insert(file.end(), {0, 0, 0, 0});
+  file.insert(file.end(), {138, 0, 0, 0, 0xE8, 0x03, 0, 0}); // 138, then 1000: past the end
+  file.insert(file.end(), {4, 0, 0, 0, 4, 0, 0, 0});
+  file.insert(file.end(), {10, 20, 30, 40});
+  ASSERT_EQ(file.size(), 142u);
+  TempDir dir;
+  std::string path = dir.Path("short.tif");
+  vutest::WriteFileBytes(path, file);
+  vuRecordingPlatform recorder;
+  vuScopedPlatform scoped(&recorder);
+  ScopedImage image;
+  TiffRW reader(&image);
+  int count = 0;
+  EXPECT_EQ(reader.Read(path.c_str(), &count, nullptr, nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(reader.damage, "the data ends in row 2 of 2");
+  ASSERT_NE(image.header, nullptr);
+  EXPECT_EQ(image.Row(1)[3], 40); // the first strip is the top row
+  EXPECT_FALSE(recorder.messages.empty());
 }

@@ -1,5 +1,9 @@
 #include "support/TestSupport.h"
 
+#include <memory>
+
+#include "formats/vuRWImage.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -102,6 +106,16 @@ int SaveWithFileSizeLimit(vuImage& image, const std::string& path, int type, voi
   int result = image.SaveImage(path.c_str(), type, options);
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previousHandler);
+  return result;
+}
+
+int ReadWithReader(vuImage& image, int type, const std::string& path, std::string* damage) {
+  std::unique_ptr<vuRWImage> reader(image.CreateRWImage(type));
+  if (!reader) return -3;
+  int count = 0;
+  int result =
+      reader->Read(path.c_str(), &count, &image.header, &image.palette, &image.bits, nullptr);
+  *damage = reader->damage;
   return result;
 }
 

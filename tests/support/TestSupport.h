@@ -58,6 +58,10 @@ int RunConvert(const std::string& arguments, std::string* output = nullptr);
 // Quotes a string for the shell.
 std::string Quote(const std::string& text);
 
+// Reads a file with the reader of `type` itself rather than LoadImage, so that a damaged file's
+// decoded part stays in `image`; the reader's result, and what it says is damaged in `damage`.
+int ReadWithReader(vuImage& image, int type, const std::string& path, std::string* damage);
+
 // An image that calls Delete() when it goes out of scope.
 using ScopedImage = vuImageOwner;
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 
 #include "WifTestSupport.h"
@@ -66,6 +67,10 @@ TEST(WifHostile, HeadersOutOfRangeAreRefused) {
   EXPECT_EQ(with({{14, 4}, {15, 3}}), -2);                                    // 3 significant bits
   EXPECT_EQ(with({{14, 4}, {15, 40}}), -2);                                   // 40 significant bits
   EXPECT_EQ(with({{14, 8}, {16, 255}, {17, 255}, {18, 255}, {19, 255}}), -2); // huge tiles
+  // 65535 x 65535 pixels in tiles of one: more tiles than an int counts.
+  EXPECT_EQ(
+      with({{8, 255}, {9, 255}, {10, 255}, {11, 255}, {14, 8}, {16, 1}, {17, 0}, {18, 1}, {19, 0}}),
+      -2);
   // Header sizes past the file just make the comment run into the chunks.
   EXPECT_EQ(with({{36, 255}, {37, 255}}), 0);
   // Quality 0 and odd flags still decode.
@@ -185,5 +190,60 @@ TEST(WifHostile, DamagedFilesLoadWholeOrLeaveTheImageEmpty) {
                       image.format == BM_48BIT || image.format == BM_16BIT_GRAY)
               << image.format;
         }));
+  }
+}
+
+// The reader tells a whole file from a damaged one: a file that ends early, a missing chunk
+// marker or a tile whose data does not fill its chunk exactly give -2 with the reason, and the
+// image keeps what could be decoded.
+TEST(WifHostile, DamageIsReportedAndThePartThatCameIsKept) {
+  vutest::TempDir dir;
+  const std::vector<uint8_t> file = SmallFile(true, false, true); // 300 x 280: 2 x 2 tiles
+  auto read = [&](const std::vector<uint8_t>& bytes, std::string* damage, vuImage& image) {
+    vutest::WriteFileBytes(dir.Path("t.wif"), bytes);
+    return vutest::ReadWithReader(image, 1, dir.Path("t.wif"), damage);
+  };
+  std::string damage;
+  vutest::ScopedImage whole;
+  ASSERT_EQ(read(file, &damage, whole), 0);
+  EXPECT_EQ(damage, "");
+
+  // The chunk offsets, from the markers.
+  std::vector<size_t> chunks;
+  for (size_t at = 40 + (file[36] | (file[37] << 8)) - 40; at < file.size();
+       at += vuWifChunkLength(&file[at]))
+    chunks.push_back(at);
+  ASSERT_EQ(chunks.size(), 4u);
+
+  // The header alone: nothing decoded, the picture allocated and black.
+  vutest::ScopedImage headerOnly;
+  EXPECT_EQ(read({file.begin(), file.begin() + long(chunks[0])}, &damage, headerOnly), -2);
+  EXPECT_EQ(damage, "the data ends before tile 1 of 4");
+  ASSERT_NE(headerOnly.header, nullptr);
+  EXPECT_EQ(headerOnly.Row(0)[0] | headerOnly.Row(279)[899], 0);
+
+  // Cut inside tile 3: tiles 1 and 2 (the first tile row, rows 0..255) decode as in the whole
+  // file; tile 4 is never decoded.
+  vutest::ScopedImage cut;
+  EXPECT_EQ(read({file.begin(), file.begin() + long(chunks[2] + 40)}, &damage, cut), -2);
+  EXPECT_EQ(damage, "the data ends inside tile 3 of 4");
+  for (int y = 0; y < 250; y += 7)
+    ASSERT_EQ(std::memcmp(cut.Row(y), whole.Row(y), 900), 0) << y;
+  EXPECT_EQ(cut.Row(279)[899], 0);
+
+  std::vector<uint8_t> noMarker = file;
+  noMarker[chunks[1]] = 'X';
+  vutest::ScopedImage a;
+  EXPECT_EQ(read(noMarker, &damage, a), -2);
+  EXPECT_EQ(damage, "the chunk marker of tile 2 of 4 is missing");
+
+  // A chunk length that does not match its tile's data, either way.
+  for (int change : {+4, -4}) {
+    std::vector<uint8_t> moved = file;
+    vuWifWriteChunkMarker(&moved[chunks[0]], vuWifChunkLength(&file[chunks[0]]) + change);
+    vutest::ScopedImage b;
+    EXPECT_EQ(read(moved, &damage, b), -2) << change;
+    EXPECT_EQ(damage, change > 0 ? "the data of tile 1 of 4 ends before its chunk"
+                                 : "the data of tile 1 of 4 runs past its chunk");
   }
 }
