@@ -12,7 +12,7 @@ CCACHE     := $(shell command -v ccache 2>/dev/null)
 CMAKE_LAUNCHER := $(if $(CCACHE),-DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
 export CCACHE_BASEDIR := $(CURDIR)
 
-.PHONY: all deps build demo test test-asan bench install fuzz fuzz-smoke clean web web-demo test-web
+.PHONY: all deps build demo test test-asan bench fuzz fuzz-smoke install clean web web-demo test-web
 
 all: build
 

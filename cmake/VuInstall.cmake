@@ -16,7 +16,8 @@ set_target_properties(vu_shared PROPERTIES OUTPUT_NAME vu EXPORT_NAME vu
 target_include_directories(vu_shared INTERFACE
   $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/vu> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
 
-install(TARGETS vuconvert vustudio vu-thumbnailer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# vuconvert and its manual page are installed beside its target.
+install(TARGETS vustudio vu-thumbnailer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS vu_shared EXPORT vuTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_COMPONENT Unspecified)
 install(TARGETS vu ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
@@ -52,8 +53,8 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/generated/vuConfigVersion.c
 install(FILES ${CMAKE_BINARY_DIR}/generated/vuConfig.cmake
         ${CMAKE_BINARY_DIR}/generated/vuConfigVersion.cmake DESTINATION ${VU_CMAKE_DIR})
 
-install(FILES ${CMAKE_SOURCE_DIR}/docs/man/vuconvert.1 ${CMAKE_SOURCE_DIR}/docs/man/vustudio.1
-        ${CMAKE_SOURCE_DIR}/docs/man/vu-thumbnailer.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/man/vustudio.1 ${CMAKE_SOURCE_DIR}/docs/man/vu-thumbnailer.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # Desktop files.
 set(data ${CMAKE_SOURCE_DIR}/desktop/data)
