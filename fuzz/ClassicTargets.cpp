@@ -24,9 +24,10 @@ int64_t StrideOf(const ClassicHeader& header) {
 }
 
 // Decoding works on the padded picture and keeps about eleven bytes per quarter pixel: pictures
-// past the decoded-size limit are left alone.
+// past the decoded-size limit are left alone, and so are rows no bitmap can hold (the image
+// glue refuses those before the decoder sees them).
 bool TooLargeToDecode(const ClassicHeader& header) {
-  return DecodedBytes(header.width, header.height, BitsPerPixel(header)) > kMaxDecodedBytes ||
+  return StrideOf(header) <= 0 || DecodedBytes(header.width, header.height, BitsPerPixel(header)) > kMaxDecodedBytes ||
          int64_t(header.width) * header.height > kMaxDecodedBytes / 2;
 }
 
