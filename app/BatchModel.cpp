@@ -191,30 +191,7 @@ std::string BatchModel::OutputTypeName(int type) {
 }
 
 std::string BatchModel::OutputExtension(int type) {
-  switch (type) {
-  case VU_TYPE_WIF:
-    return ".wif";
-  case VU_TYPE_BMP:
-    return ".bmp";
-  case VU_TYPE_PCX:
-    return ".pcx";
-  case VU_TYPE_PPM:
-    return ".ppm";
-  case VU_TYPE_PGM:
-    return ".pgm";
-  case VU_TYPE_TIFF:
-    return ".tif";
-  case VU_TYPE_TARGA:
-    return ".tga";
-  case VU_TYPE_GIF:
-    return ".gif";
-  case VU_TYPE_JPEG:
-    return ".jpg";
-  case VU_TYPE_PNG:
-    return ".png";
-  default:
-    return std::string();
-  }
+  return vuTypeExtension(type);
 }
 
 int BatchModel::IconForType(int type) {

@@ -42,3 +42,7 @@ void vuRegisterStandardFormats(vuFormatRegistry& registry);
 
 // The type numbers that can store a pixel format, in the order offered; empty when none.
 std::vector<int> vuSaveTypesFor(vuBMFormat format);
+
+// The usual extension of a type's files, with its dot (".wif", ".tif" ...); empty for an unknown
+// type.
+const char* vuTypeExtension(int type);
