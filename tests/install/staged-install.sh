@@ -24,6 +24,10 @@ if [ "$sanitized" = "1" ]; then
   preload="$(gcc -print-file-name=libasan.so) $(gcc -print-file-name=libubsan.so)"
 fi
 with_preload() { LD_PRELOAD="$preload" ASAN_OPTIONS=detect_leaks=0 "$@"; }
+# Qt's core library now and then keeps an object of its own threads past exit; that is not ours
+# to report (leaks of the plug-in and the reader are still found).
+qt_leaks=$work/qt-leaks.supp
+echo "leak:libQt6Core.so" > "$qt_leaks"
 
 prefix=/opt/vu
 stage=$work/stage
@@ -97,7 +101,7 @@ done
 with_preload "$query_loaders" "$pixbuf_module" > loaders.cache
 for f in "${files[@]}"; do
   "$convert" "$f" "$f.reference.ppm" > /dev/null
-  if QT_PLUGIN_PATH=$qt_plugins "$qt_reader" "$f" "$f.qt.ppm" > qt.out &&
+  if QT_PLUGIN_PATH=$qt_plugins LSAN_OPTIONS=suppressions=$qt_leaks "$qt_reader" "$f" "$f.qt.ppm" > qt.out &&
     grep -q '^format wif ' qt.out && cmp -s "$f.qt.ppm" "$f.reference.ppm"; then
     pass "Qt reads $f ($(cat qt.out))"
   else
